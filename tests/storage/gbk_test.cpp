@@ -1,5 +1,7 @@
 #include "storage/gbk.h"
 
+#include "qstring_printer.h"
+
 #include <gtest/gtest.h>
 
 #include <QString>
