@@ -1,0 +1,62 @@
+#include "raster/weather_font.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+
+namespace raster {
+
+namespace {
+
+QString missingFontHint()
+{
+    return QStringLiteral(
+        "找不到天气文字点阵所需的字体：系统中既没有“宋体”(SimSun)，也没有 GNU Unifont。"
+        "请安装 Unifont 字体（Debian/Ubuntu：sudo apt-get install fonts-unifont）后重新启动本程序。");
+}
+
+// Every glyph must be drawn as its bitmap: antialiased edges would fall
+// either side of the dot threshold, and glyphs borrowed from another font
+// would not fit the 16-pixel cell.
+void makeBitmapExact(QFont& font)
+{
+    font.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoFontMerging));
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    font.setKerning(false);
+}
+
+} // namespace
+
+WeatherFont chooseWeatherFont(const QStringList& installedFamilies)
+{
+    for (const QStringView simSun : {QStringView(kSimSunFamily), QStringView(kSimSunLocalFamily)}) {
+        if (installedFamilies.contains(simSun.toString())) {
+            QFont font(simSun.toString());
+            font.setPointSize(kSimSunPointSize);
+            makeBitmapExact(font);
+            return {font, {}};
+        }
+    }
+    const QString unifont = QString::fromUtf16(kUnifontFamily);
+    if (installedFamilies.contains(unifont)) {
+        QFont font(unifont);
+        font.setPixelSize(kUnifontPixelSize);
+        // Unifont's outlines are whole pixel squares; hinting could only move them.
+        font.setHintingPreference(QFont::PreferNoHinting);
+        makeBitmapExact(font);
+        return {font, {}};
+    }
+    return {std::nullopt, missingFontHint()};
+}
+
+WeatherFont weatherFont()
+{
+    WeatherFont choice = chooseWeatherFont(QFontDatabase::families());
+    if (choice.font && QFontInfo(*choice.font).family() != choice.font->family())
+        return {std::nullopt, missingFontHint()};
+    return choice;
+}
+
+} // namespace raster

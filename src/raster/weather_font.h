@@ -1,0 +1,38 @@
+#pragma once
+// Font for the board's 64 x 16 weather dot matrix.
+//
+// The board shows exactly the pixels we draw, so the font must be a true
+// 16-pixel bitmap design: SimSun ("宋体") 12 pt at 96 dpi, or GNU Unifont at
+// 16 px, whose CJK glyphs are 16 x 16 and half-width glyphs 8 x 16. An outline
+// font stood in by fontconfig would give blurred or wrongly sized dots on the
+// board, so a missing font is reported instead of substituted.
+
+#include <QFont>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace raster {
+
+inline constexpr auto kSimSunFamily = u"SimSun";
+inline constexpr auto kSimSunLocalFamily = u"宋体";
+inline constexpr auto kUnifontFamily = u"Unifont";
+inline constexpr int kSimSunPointSize = 12;
+inline constexpr int kUnifontPixelSize = 16;
+
+struct WeatherFont {
+    std::optional<QFont> font;
+    QString missingHint; // set (in Chinese) only when font is empty
+};
+
+// Pure choice among the given installed family names (exact, case-sensitive
+// matches only): SimSun first, then Unifont, else no font and a hint.
+WeatherFont chooseWeatherFont(const QStringList& installedFamilies);
+
+// The choice for this machine, from QFontDatabase::families(). Also rejects a
+// choice that the font system would resolve to some other family.
+// Needs a QGuiApplication.
+WeatherFont weatherFont();
+
+} // namespace raster
