@@ -27,6 +27,18 @@ void makeBitmapExact(QFont& font)
     font.setKerning(false);
 }
 
+bool isSimSunName(const QString& family)
+{
+    return family == QStringView(kSimSunFamily) || family == QStringView(kSimSunLocalFamily);
+}
+
+// SimSun may be reported under its English or its Chinese name.
+bool resolvesToChosenFamily(const QFont& font)
+{
+    const QString resolved = QFontInfo(font).family();
+    return resolved == font.family() || (isSimSunName(font.family()) && isSimSunName(resolved));
+}
+
 } // namespace
 
 WeatherFont chooseWeatherFont(const QStringList& installedFamilies)
@@ -54,7 +66,7 @@ WeatherFont chooseWeatherFont(const QStringList& installedFamilies)
 WeatherFont weatherFont()
 {
     WeatherFont choice = chooseWeatherFont(QFontDatabase::families());
-    if (choice.font && QFontInfo(*choice.font).family() != choice.font->family())
+    if (choice.font && !resolvesToChosenFamily(*choice.font))
         return {std::nullopt, missingFontHint()};
     return choice;
 }
