@@ -1,0 +1,145 @@
+#include "protocol/stream_decoder.h"
+
+#include "protocol/frame.h"
+
+#include <algorithm>
+
+namespace protocol {
+
+namespace {
+
+// Every frame carries at least one payload byte.
+constexpr int kShortestFrame = kFrameOverhead + 1;
+
+// A run of noise is reported in pieces of at most this size, so that a line
+// carrying nothing but noise neither grows memory nor stays silent.
+constexpr qsizetype kLongestRun = 4096;
+
+QString hexByte(quint8 value)
+{
+    return QStringLiteral("0x") + QString::number(value, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+}
+
+} // namespace
+
+StreamDecoder::StreamDecoder(FrameShape shape, int maxFrameLength)
+    : m_shape(shape)
+    , m_maxFrameLength(std::clamp(maxFrameLength, kShortestFrame, kMaxFrameLength))
+{
+}
+
+std::vector<DecodedItem> StreamDecoder::push(QByteArrayView bytes)
+{
+    m_buffer.append(bytes);
+    return scan(false);
+}
+
+std::vector<DecodedItem> StreamDecoder::flush()
+{
+    return scan(true);
+}
+
+qsizetype StreamDecoder::pendingBytes() const
+{
+    return m_buffer.size() - m_head + (m_openRun ? m_openRun->bytes.size() : 0);
+}
+
+std::vector<DecodedItem> StreamDecoder::scan(bool giveUp)
+{
+    std::vector<DecodedItem> out;
+    while (m_head < m_buffer.size()) {
+        if (quint8(m_buffer.at(m_head)) != kStx) {
+            qsizetype next = m_buffer.indexOf(char(kStx), m_head);
+            if (next < 0)
+                next = m_buffer.size();
+            addNoise(QByteArrayView(m_buffer).sliced(m_head, next - m_head), QStringLiteral("no start byte 0x02"), out);
+            m_head = next;
+            continue;
+        }
+        closeRun(out);
+        const Examination exam = examineAtHead();
+        if (exam.verdict == Verdict::Frame) {
+            const QByteArray bytes = m_buffer.sliced(m_head, exam.length);
+            const int addressOffset = m_shape == FrameShape::Sent ? kDeviceOffset : kMarkerOffset;
+            out.push_back(DecodedFrame {bytes, quint8(bytes.at(addressOffset)), quint8(bytes.at(kCommandOffset)),
+                                        bytes.sliced(kPayloadOffset, exam.length - kFrameOverhead)});
+            m_head += exam.length;
+        } else if (exam.verdict == Verdict::Reject || giveUp) {
+            addNoise(QByteArrayView(m_buffer).sliced(m_head, 1), exam.reason, out);
+            ++m_head;
+        } else {
+            break;
+        }
+    }
+    if (giveUp)
+        closeRun(out);
+
+    if (m_head == m_buffer.size()) {
+        m_buffer.clear();
+        m_head = 0;
+    } else if (m_head > m_buffer.size() / 2) {
+        m_buffer.remove(0, m_head);
+        m_head = 0;
+    }
+    return out;
+}
+
+StreamDecoder::Examination StreamDecoder::examineAtHead() const
+{
+    const QByteArrayView rest = QByteArrayView(m_buffer).sliced(m_head);
+    if (rest.size() < 3)
+        return {Verdict::NeedMore, 0, QStringLiteral("frame cut short before its length field")};
+
+    const int length = quint8(rest.at(1)) * 256 + quint8(rest.at(2));
+    if (length < kShortestFrame)
+        return {Verdict::Reject, length, QStringLiteral("length %1 is below the minimum of %2").arg(length).arg(kShortestFrame)};
+    if (length > m_maxFrameLength)
+        return {Verdict::Reject, length,
+                QStringLiteral("length %1 is above the longest accepted frame of %2").arg(length).arg(m_maxFrameLength)};
+    if (rest.size() < length)
+        return {Verdict::NeedMore, length,
+                QStringLiteral("frame cut short: length %1 announced, %2 bytes came").arg(length).arg(rest.size())};
+
+    const quint8 end = quint8(rest.at(length - 1));
+    if (end != kEtx)
+        return {Verdict::Reject, length,
+                QStringLiteral("end byte at offset %1 is %2, expected 0x03").arg(length - 1).arg(hexByte(end))};
+
+    const quint8 expected = checkByte(rest.sliced(1, length - 3));
+    const quint8 actual = quint8(rest.at(length - 2));
+    if (actual != expected)
+        return {Verdict::Reject, length,
+                QStringLiteral("check byte is %1, expected %2").arg(hexByte(actual), hexByte(expected))};
+
+    const int markerOffset = m_shape == FrameShape::Sent ? kMarkerOffset : kDeviceOffset;
+    const quint8 marker = quint8(rest.at(markerOffset));
+    if (marker != kMarker)
+        return {Verdict::Reject, length,
+                QStringLiteral("byte at offset %1 is %2, expected the marker 0xEE").arg(markerOffset).arg(hexByte(marker))};
+
+    return {Verdict::Frame, length, {}};
+}
+
+void StreamDecoder::addNoise(QByteArrayView bytes, const QString& reason, std::vector<DecodedItem>& out)
+{
+    while (!bytes.isEmpty()) {
+        if (!m_openRun)
+            m_openRun = RejectedRun {{}, reason};
+        const qsizetype room = kLongestRun - m_openRun->bytes.size();
+        const qsizetype taken = std::min(room, bytes.size());
+        m_openRun->bytes.append(bytes.first(taken));
+        bytes = bytes.sliced(taken);
+        if (m_openRun->bytes.size() >= kLongestRun)
+            closeRun(out);
+    }
+}
+
+void StreamDecoder::closeRun(std::vector<DecodedItem>& out)
+{
+    if (m_openRun) {
+        out.push_back(std::move(*m_openRun));
+        m_openRun.reset();
+    }
+}
+
+} // namespace protocol
