@@ -1,0 +1,28 @@
+#include "protocol/clock.h"
+
+#include "protocol/frame.h"
+
+#include <array>
+
+namespace protocol {
+
+QByteArray clockFrame(quint8 deviceId, const QDateTime& localTime)
+{
+    if (!localTime.isValid())
+        return {};
+
+    const QDateTime local = localTime.toLocalTime();
+    const QDate date = local.date();
+    const QTime time = local.time();
+    // QDate allows years before the common era; keep the byte within 0..99 for them too.
+    const int yearInCentury = (date.year() % 100 + 100) % 100;
+
+    const std::array<quint8, 6> payload {
+        quint8(yearInCentury), quint8(date.month()), quint8(date.day()),
+        quint8(time.hour()),   quint8(time.minute()), quint8(time.second()),
+    };
+    return buildFrame(deviceId, Command::Clock,
+                      QByteArrayView(reinterpret_cast<const char*>(payload.data()), payload.size()));
+}
+
+} // namespace protocol

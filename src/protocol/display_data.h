@@ -1,0 +1,48 @@
+#pragma once
+
+// The display-data frame (command 0x25) shared by the room-rate, exchange-rate
+// and temperature commands: it writes n seven-segment cell codes into one
+// display area of the board.
+//
+//   offset 6, 7      area address, high byte first
+//   offset 8, 9      n, high byte first
+//   offset 10..9+n   the cell codes, first cell of the area first
+// inside the board frame of frame.h, so the frame is n + 12 bytes long.
+
+#include "protocol/frame.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+namespace protocol {
+
+// Address and number of digit cells of one display area of the board.
+struct DisplayArea {
+    int address = 0;
+    int length = 0;
+};
+
+// Address and length come from four-digit fields of the content file.
+inline constexpr int kMaxAreaField = 9999;
+inline constexpr int kDisplayDataHeader = 4;
+
+static_assert(kMaxAreaField + kDisplayDataHeader + kFrameOverhead <= kMaxFrameLength,
+              "every area that passes checkArea() fits the frame's length field");
+
+enum class AreaProblem { None, AddressOutOfRange, LengthOutOfRange };
+
+// None when address and length are both within 0..9999; the address is checked first.
+AreaProblem checkArea(DisplayArea area);
+
+// The display-data frame carrying cellCodes to area. Empty when checkArea(area)
+// reports a problem or cellCodes does not hold exactly area.length codes: a
+// malformed frame must never reach the board.
+QByteArray displayDataFrame(quint8 deviceId, DisplayArea area, QByteArrayView cellCodes);
+
+// text padded on the left with blanks to width characters; of a longer text only
+// its last width characters. Fields of a row keep their places on the board this way.
+QString rightAligned(QStringView text, int width);
+
+} // namespace protocol

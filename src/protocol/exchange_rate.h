@@ -1,0 +1,28 @@
+#pragma once
+
+// Exchange-rate command: two values per currency row, twenty fields in one
+// display-data frame.
+
+#include "protocol/display_data.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+
+namespace protocol {
+
+inline constexpr int kExchangeRateRows = 10;
+inline constexpr int kExchangeRateWidth = 7;
+
+using ExchangeRateColumn = std::array<QString, kExchangeRateRows>;
+
+// The 140-character text: row by row, the first value a[i] then the second value
+// b[i], each right-aligned in seven characters (a longer value keeps its last seven).
+QString exchangeRateText(const ExchangeRateColumn& a, const ExchangeRateColumn& b);
+
+// The display-data frame for area; empty when the area is unusable (checkArea()).
+QByteArray exchangeRateFrame(quint8 deviceId, DisplayArea area, const ExchangeRateColumn& a,
+                             const ExchangeRateColumn& b);
+
+} // namespace protocol
