@@ -127,10 +127,12 @@ SaveResult saveContentFile(const QString& path, const BoardContent& content)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return saveFailure(path, saveReason(file.error()), file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const SaveResult failure = saveFailure(path, saveReason(file.error()), file.errorString());
+    // commit() does not notice when the last flush of its buffer is cut short (a full
+    // disk) and would then put a short file in place of the old one, so the data is
+    // flushed and checked here first.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
-        return failure;
+        return saveFailure(path, saveReason(QFileDevice::WriteError), {});
     }
     if (!file.commit())
         return saveFailure(path, saveReason(file.error()), file.errorString());
