@@ -44,26 +44,35 @@ QString byteOrderMarkName(QByteArrayView bytes)
     return {};
 }
 
-QString saveReason(QFileDevice::FileError error)
+struct SaveProblem {
+    QString what;
+    QString remedy;
+};
+
+SaveProblem saveProblem(QFileDevice::FileError error)
 {
     switch (error) {
     case QFileDevice::PermissionsError:
-        return QStringLiteral("没有写入权限。请让当前用户可以写入程序所在的文件夹和该文件，然后重新发送");
+        return {QStringLiteral("没有写入权限"),
+                QStringLiteral("请让当前用户可以写入程序所在的文件夹和该文件，然后重新发送")};
     case QFileDevice::ResourceError:
     case QFileDevice::WriteError:
-        return QStringLiteral("写入没有完成，磁盘可能已满。请腾出磁盘空间后重新发送");
+        return {QStringLiteral("写入没有完成，磁盘可能已满"), QStringLiteral("请腾出磁盘空间后重新发送")};
     case QFileDevice::RenameError:
-        return QStringLiteral("新内容无法替换旧文件。请检查该文件是否被其他程序占用或设为只读，然后重新发送");
+        return {QStringLiteral("新内容无法替换旧文件"),
+                QStringLiteral("请检查该文件是否被其他程序占用或设为只读，然后重新发送")};
     default:
-        return QStringLiteral("无法创建新文件。请检查程序所在文件夹是否存在、是否可以写入，然后重新发送");
+        return {QStringLiteral("无法创建新文件"),
+                QStringLiteral("请检查程序所在的文件夹是否存在、是否可以写入，然后重新发送")};
     }
 }
 
-SaveResult saveFailure(const QString& path, const QString& why, const QString& detail)
+SaveResult saveFailure(const QString& path, const SaveProblem& problem, const QString& detail)
 {
-    QString text = QStringLiteral("保存内容文件“%1”失败：%2。").arg(shown(path), why);
+    QString text = QStringLiteral("保存内容文件“%1”失败：%2").arg(shown(path), problem.what);
     if (!detail.isEmpty())
         text += QStringLiteral("（%1）").arg(detail);
+    text += QStringLiteral("。%1。").arg(problem.remedy);
     if (QFileInfo(path).isFile())
         text += QStringLiteral("原来的文件保持不变。");
     return {false, text};
@@ -119,23 +128,26 @@ DecodeResult loadContentFile(const QString& path)
 SaveResult saveContentFile(const QString& path, const BoardContent& content)
 {
     if (QFileInfo(path).isDir())
-        return saveFailure(path, QStringLiteral("该位置是一个文件夹，不是文件。请删除或改名该文件夹后重新发送"), {});
+        return saveFailure(path,
+                           {QStringLiteral("该位置是一个文件夹，不是文件"),
+                            QStringLiteral("请删除或改名该文件夹后重新发送")},
+                           {});
 
     const QByteArray bytes = toGbk(encodeRecord(content)) + kLineEnd.toByteArray();
     // QSaveFile never falls back to writing the target in place (direct write fallback is
     // off by default), so the old file stays whole until the complete new one replaces it.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return saveFailure(path, saveReason(file.error()), file.errorString());
+        return saveFailure(path, saveProblem(file.error()), file.errorString());
     // commit() does not notice when the last flush of its buffer is cut short (a full
     // disk) and would then put a short file in place of the old one, so the data is
     // flushed and checked here first.
     if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
-        return saveFailure(path, saveReason(QFileDevice::WriteError), {});
+        return saveFailure(path, saveProblem(QFileDevice::WriteError), {});
     }
     if (!file.commit())
-        return saveFailure(path, saveReason(file.error()), file.errorString());
+        return saveFailure(path, saveProblem(file.error()), file.errorString());
     return {true, {}};
 }
 

@@ -215,6 +215,11 @@ struct NumberRow {
     std::optional<qint16> value;
 };
 
+void PrintTo(const NumberRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class NumberField : public testing::TestWithParam<NumberRow> {};
 
 TEST_P(NumberField, LoadsOrFailsNamingTheField)

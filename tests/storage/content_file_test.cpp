@@ -234,6 +234,11 @@ struct BadFileRow {
     QString expected; // a piece of the message that says what is wrong
 };
 
+void PrintTo(const BadFileRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class BadFile : public testing::TestWithParam<BadFileRow> {};
 
 TEST_P(BadFile, FailsNamingTheFileAndTheProblem)

@@ -15,6 +15,11 @@ struct EncodeRow {
     QByteArray hex;
 };
 
+void PrintTo(const EncodeRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class GbkEncode : public testing::TestWithParam<EncodeRow> {};
 
 TEST_P(GbkEncode, GivesTheCodePage936Bytes)
@@ -41,6 +46,11 @@ struct DecodeRow {
     QByteArray bytes;
     std::optional<QString> text;
 };
+
+void PrintTo(const DecodeRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
 
 class GbkDecode : public testing::TestWithParam<DecodeRow> {};
 
