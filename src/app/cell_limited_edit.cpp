@@ -1,0 +1,54 @@
+#include "app/cell_limited_edit.h"
+
+#include "app/display_cells.h"
+
+#include <QValidator>
+
+namespace app {
+
+namespace {
+
+// Trims an over-long text at the cursor, where the new characters went in, so that a paste
+// keeps as much of its start as fits and a key typed into a full field inserts nothing.
+class CellLimitValidator : public QValidator {
+public:
+    CellLimitValidator(int limit, QObject* parent) : QValidator(parent), m_limit(limit) {}
+
+    State validate(QString& input, int& pos) const override
+    {
+        if (displayCells(input) <= m_limit)
+            return Acceptable;
+        const QString tail = input.mid(pos);
+        const int tailCells = displayCells(tail);
+        if (tailCells >= m_limit) {
+            input = cutToCells(input, m_limit);
+            pos = int(input.size());
+            return Acceptable;
+        }
+        const QString head = cutToCells(QStringView(input).first(pos), m_limit - tailCells);
+        input = head + tail;
+        pos = int(head.size());
+        return Acceptable;
+    }
+
+private:
+    int m_limit;
+};
+
+} // namespace
+
+CellLimitedEdit::CellLimitedEdit(int cellLimit, QWidget* parent)
+    : QLineEdit(parent), m_cellLimit(cellLimit)
+{
+    setValidator(new CellLimitValidator(cellLimit, this));
+}
+
+std::array<QString, 10> textsOf(const std::array<CellLimitedEdit*, 10>& fields)
+{
+    std::array<QString, 10> texts;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        texts[i] = fields[i]->text();
+    return texts;
+}
+
+} // namespace app

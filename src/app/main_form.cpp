@@ -1,0 +1,161 @@
+// Lifecycle of the main window: creation, loading, the clock, the field rules and the exit.
+#include "app/main_form.h"
+
+#include "app/cell_limited_edit.h"
+#include "app/status_lamp.h"
+#include "protocol/device_number.h"
+#include "protocol/segment.h"
+#include "serial/port_choice.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace app {
+
+MainForm::MainForm(MainFormOptions options, QWidget* parent) : QWidget(parent), m_options(std::move(options))
+{
+    if (!m_options.clock)
+        m_options.clock = [] { return QDateTime::currentDateTime(); };
+    setObjectName(QStringLiteral("MainForm"));
+    VorMsComm = new serial::VorMsComm(this);
+    buildLayout();
+    connectHandlers();
+
+    BJNowTimer = new QTimer(this);
+    BJNowTimer->setObjectName(QStringLiteral("BJNowTimer"));
+    BJNowTimer->setInterval(1000);
+    connect(BJNowTimer, &QTimer::timeout, this, &MainForm::BJNowTimer_Timer);
+    BJNowTimer->start();
+}
+
+MainForm::~MainForm() = default;
+
+void MainForm::connectHandlers()
+{
+    connect(ExitCommand, &QPushButton::clicked, this, &MainForm::ExitCommand_Click);
+    connect(OpenRs232Command, &QPushButton::clicked, this, &MainForm::OpenRs232Command_Click);
+    connect(FindCommand, &QPushButton::clicked, this, &MainForm::FindCommand_Click);
+    connect(SendFJCommand, &QPushButton::clicked, this, &MainForm::SendFJCommand_Click);
+    connect(SendWBCommand, &QPushButton::clicked, this, &MainForm::SendWBCommand_Click);
+    connect(SeTimeCommand, &QPushButton::clicked, this, &MainForm::SeTimeCommand_Click);
+    connect(TxtSendCommand, &QPushButton::clicked, this, &MainForm::TxtSendCommand_Click);
+    connect(VorMsComm, &serial::VorMsComm::onComm, this, &MainForm::VorMsComm_OnComm);
+    connect(VorMsComm, &serial::VorMsComm::portLost, this, &MainForm::VorMsComm_PortLost);
+    for (auto* field : FJValText)
+        field->installEventFilter(this);
+    for (auto* field : WbValTextA)
+        field->installEventFilter(this);
+    for (auto* field : WbValTextB)
+        field->installEventFilter(this);
+    LedIDText->installEventFilter(this);
+}
+
+std::optional<QString> MainForm::Form_Load()
+{
+    for (int port = 1; port <= 16; ++port)
+        RsCombo->addItem(QString::number(port));
+    DeviceId = 255;
+    LedIDText->setText(QStringLiteral("255"));
+    if (auto failure = LoadBoardSettings())
+        return failure;
+    RsCombo->setEditText(serial::loadPortChoice());
+    SegmentCodes = protocol::SegmentCodes;
+    return std::nullopt;
+}
+
+void MainForm::Form_Unload()
+{
+    if (VorMsComm->portOpen())
+        VorMsComm->close();
+    serial::savePortChoice(RsCombo->currentText());
+}
+
+void MainForm::closeEvent(QCloseEvent* event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void MainForm::ExitCommand_Click()
+{
+    close();
+}
+
+void MainForm::OpenRs232Command_Click()
+{
+    OpenCommPort();
+}
+
+void MainForm::BJNowTimer_Timer()
+{
+    // One reading for both labels, so that the date and the time never straddle midnight.
+    const QDateTime now = m_options.clock();
+    Label5->setText(now.toString(QStringLiteral("yyyy年MM月dd日")));
+    Label6->setText(now.toString(QStringLiteral("hh:mm:ss")));
+}
+
+bool MainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == LedIDText) {
+        if (event->type() == QEvent::FocusOut)
+            LedIDText_LostFocus();
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    for (const auto* column : {&FJValText, &WbValTextA, &WbValTextB}) {
+        for (int i = 0; i < 10; ++i) {
+            if ((*column)[i] == watched)
+                return ValText_KeyPress(i, key);
+        }
+    }
+    return false;
+}
+
+bool MainForm::ValText_KeyPress(int /*index*/, int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+void MainForm::LedIDText_LostFocus()
+{
+    const protocol::DeviceNumberInput input = protocol::readDeviceNumber(LedIDText->text(), DeviceId);
+    DeviceId = input.deviceId;
+    if (LedIDText->text() != input.fieldText)
+        LedIDText->setText(input.fieldText);
+}
+
+void MainForm::showMessage(const QString& text, QMessageBox::Icon icon)
+{
+    QMessageBox box(isVisible() ? this : nullptr);
+    box.setWindowTitle(QGuiApplication::applicationDisplayName());
+    box.setIcon(icon);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+}
+
+int loadAndShow(MainForm& form)
+{
+    if (const std::optional<QString> failure = form.Form_Load()) {
+        form.showMessage(*failure);
+        return 1;
+    }
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->geometry();
+        form.move(available.x() + (available.width() - form.width()) / 2,
+                  available.y() + (available.height() - form.height()) / 2);
+    }
+    form.show();
+    return 0;
+}
+
+} // namespace app

@@ -1,0 +1,147 @@
+#pragma once
+// The program's one window: the board content in five frames, the live clock, the serial port
+// with its status lamp, and the handlers behind every button and field.
+#include "app/main_form_options.h"
+#include "protocol/display_data.h"
+#include "serial/vor_ms_comm.h"
+
+#include <QMessageBox>
+#include <QWidget>
+
+#include <array>
+#include <optional>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace app {
+
+class CellLimitedEdit;
+class NameLabel;
+class StatusLamp;
+
+class MainForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit MainForm(MainFormOptions options, QWidget* parent = nullptr);
+    ~MainForm() override;
+
+    // Fills the window: port list, device number, board content file, saved port choice,
+    // segment codes. Returns why the board content file could not be loaded, if it could not.
+    [[nodiscard]] std::optional<QString> Form_Load();
+
+    quint8 deviceId() const { return DeviceId; }
+    const std::array<quint8, 13>& segmentCodes() const { return SegmentCodes; }
+    protocol::DisplayArea fjArea() const { return {FjAddress, FjLength}; }
+    protocol::DisplayArea wbArea() const { return {WbAddress, WbLength}; }
+    protocol::DisplayArea wenDuArea() const { return {WenDuAddress, WenDuLength}; }
+    const std::array<quint8, 2048>& dotBuffer() const { return DotBuffer; }
+    const serial::VorMsComm& vorMsComm() const { return *VorMsComm; }
+
+    // Every message to the operator goes through here: a standard box, plain text, default title.
+    void showMessage(const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon);
+
+public slots:
+    void ExitCommand_Click();
+    void OpenRs232Command_Click();
+    void FindCommand_Click();
+    void SendFJCommand_Click();
+    void SendWBCommand_Click();
+    void SeTimeCommand_Click();
+    void TxtSendCommand_Click();
+    void BJNowTimer_Timer();
+    void LedIDText_LostFocus();
+    void VorMsComm_OnComm(serial::VorMsComm::CommEvent event);
+
+    // The first half of the weather send sequence; it has no button of its own.
+    bool SendTemperature();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildLayout();
+    void buildFrame5();
+    void buildFrame3();
+    void buildFrame4();
+    void buildFrame2();
+    void buildFrame1();
+    void arrangeTabOrder();
+    void connectHandlers();
+
+    void Form_Unload();
+    // True when the key is to be discarded.
+    bool ValText_KeyPress(int index, int key);
+    void OpenCommPort();
+    bool ensurePortOpen();
+    bool areaUsable(const QString& areaName, protocol::DisplayArea area, const QString& storedText);
+    bool writeFrame(const QByteArray& frame);
+    bool SendWeatherDots();
+    bool DrawWeatherText();
+    void SaveBoardSettings();
+    std::optional<QString> LoadBoardSettings();
+    void VorMsComm_PortLost(const QString& reason);
+
+    MainFormOptions m_options;
+
+    quint8 DeviceId = 255;
+    std::array<quint8, 13> SegmentCodes{};
+    qint16 FjAddress = 0;
+    qint16 FjLength = 0;
+    qint16 WbAddress = 0;
+    qint16 WbLength = 0;
+    qint16 WenDuAddress = 0;
+    qint16 WenDuLength = 0;
+    std::array<quint8, 2048> DotBuffer{};
+    // The address and length characters of each area as the content file holds them.
+    QString m_fjAreaText;
+    QString m_wbAreaText;
+    QString m_wenDuAreaText;
+
+    serial::VorMsComm* VorMsComm = nullptr;
+    QTimer* BJNowTimer = nullptr;
+
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    QGroupBox* Frame4 = nullptr;
+    QGroupBox* Frame5 = nullptr;
+
+    std::array<CellLimitedEdit*, 10> FJValText{};
+    std::array<CellLimitedEdit*, 10> WbValTextA{};
+    std::array<CellLimitedEdit*, 10> WbValTextB{};
+    NameLabel* FJNameLabel = nullptr;
+    NameLabel* WbNameLabel = nullptr;
+    QPushButton* SendFJCommand = nullptr;
+    QPushButton* SendWBCommand = nullptr;
+
+    QPushButton* SeTimeCommand = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+
+    CellLimitedEdit* WenDuTextL = nullptr;
+    CellLimitedEdit* WenDuTextH = nullptr;
+    CellLimitedEdit* DotText = nullptr;
+    QPushButton* TxtSendCommand = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+
+    CellLimitedEdit* LedIDText = nullptr;
+    QComboBox* RsCombo = nullptr;
+    QPushButton* ExitCommand = nullptr;
+    QPushButton* OpenRs232Command = nullptr;
+    QPushButton* FindCommand = nullptr;
+    StatusLamp* GetValShape = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label4 = nullptr;
+};
+
+// Start-up after the single-instance test: Form_Load, then either centre and show the window
+// (0) or report the load failure in a message box and return 1, showing no window.
+int loadAndShow(MainForm& form);
+
+} // namespace app

@@ -1,0 +1,112 @@
+// The send buttons: room rates, exchange rates, the clock and the weather forecast.
+#include "app/main_form.h"
+
+#include "app/cell_limited_edit.h"
+#include "app/pub_module.h"
+#include "protocol/clock.h"
+#include "protocol/exchange_rate.h"
+#include "protocol/room_rate.h"
+#include "protocol/temperature.h"
+#include "protocol/weather_dots.h"
+#include "raster/weather_raster.h"
+
+namespace app {
+
+bool MainForm::areaUsable(const QString& areaName, protocol::DisplayArea area, const QString& storedText)
+{
+    QString why;
+    switch (protocol::checkArea(area)) {
+    case protocol::AreaProblem::None:
+        return true;
+    case protocol::AreaProblem::AddressOutOfRange:
+        why = QStringLiteral("显示地址 %1 不在 0 到 %2 之间").arg(area.address).arg(protocol::kMaxAreaField);
+        break;
+    case protocol::AreaProblem::LengthOutOfRange:
+        why = QStringLiteral("显示长度 %1 不在 0 到 %2 之间").arg(area.length).arg(protocol::kMaxAreaField);
+        break;
+    }
+    showMessage(QStringLiteral("%1区没有发送：%2。\n\nVorFjp.ini 中这一区的地址和长度是“%3”。"
+                               "请按显示屏的实际设置改正 VorFjp.ini，再重新启动程序。")
+                    .arg(areaName, why, storedText));
+    return false;
+}
+
+void MainForm::SendFJCommand_Click()
+{
+    if (!ensurePortOpen())
+        return;
+    const protocol::DisplayArea area{FjAddress, FjLength};
+    if (!areaUsable(QStringLiteral("房价"), area, m_fjAreaText))
+        return;
+    if (!writeFrame(protocol::roomRateFrame(DeviceId, area, textsOf(FJValText))))
+        return;
+    SaveBoardSettings();
+}
+
+void MainForm::SendWBCommand_Click()
+{
+    if (!ensurePortOpen())
+        return;
+    const protocol::DisplayArea area{WbAddress, WbLength};
+    if (!areaUsable(QStringLiteral("外币牌价"), area, m_wbAreaText))
+        return;
+    if (!writeFrame(protocol::exchangeRateFrame(DeviceId, area, textsOf(WbValTextA), textsOf(WbValTextB))))
+        return;
+    SaveBoardSettings();
+}
+
+void MainForm::SeTimeCommand_Click()
+{
+    // Writing to a closed port could only fail; open it first, as the send buttons do.
+    if (!ensurePortOpen())
+        return;
+    writeFrame(protocol::clockFrame(DeviceId, m_options.clock()));
+}
+
+bool MainForm::SendTemperature()
+{
+    const protocol::DisplayArea area{WenDuAddress, WenDuLength};
+    if (!areaUsable(QStringLiteral("温度"), area, m_wenDuAreaText))
+        return false;
+    return writeFrame(protocol::temperatureFrame(DeviceId, area, WenDuTextL->text(), WenDuTextH->text()));
+}
+
+void MainForm::TxtSendCommand_Click()
+{
+    if (!ensurePortOpen())
+        return;
+    if (!SendTemperature())
+        return;
+    PubModule::WaitMs(1000);
+    // The pause lets other handlers run; one of them may have lost or closed the port.
+    if (!SendWeatherDots())
+        return;
+    SaveBoardSettings();
+}
+
+bool MainForm::DrawWeatherText()
+{
+    const raster::WeatherFont weatherFont = raster::weatherFont();
+    if (!weatherFont.font) {
+        showMessage(QStringLiteral("天气文字没有发送：%1").arg(weatherFont.missingHint));
+        return false;
+    }
+    const raster::DotMatrix dots = raster::rasterizeWeatherText(DotText->text(), *weatherFont.font);
+    std::copy(dots.begin(), dots.end(), DotBuffer.begin());
+    return true;
+}
+
+bool MainForm::SendWeatherDots()
+{
+    if (!DrawWeatherText())
+        return false;
+    if (!VorMsComm->portOpen()) {
+        showMessage(QStringLiteral("天气文字没有发送：等待期间串口被关闭了。\n\n温度已经发出。"
+                                   "请按“打开串口”后再按“发送天气预报”。"));
+        return false;
+    }
+    const std::span<const quint8, protocol::kDotBytes> dots(DotBuffer.data(), protocol::kDotBytes);
+    return writeFrame(protocol::weatherDotFrame(DeviceId, dots));
+}
+
+} // namespace app

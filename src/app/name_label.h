@@ -1,0 +1,23 @@
+#pragma once
+// A label that shows its caption as a column of lines wrapped at a fixed number of display
+// cells, the way the room-type and currency names stand beside their rows of fields. The caption
+// itself is kept unwrapped: it is what the board content file stores.
+#include <QLabel>
+
+namespace app {
+
+class NameLabel : public QLabel {
+    Q_OBJECT
+public:
+    NameLabel(int cellsPerLine, QWidget* parent = nullptr);
+
+    QString caption() const { return m_caption; }
+    void setCaption(const QString& caption);
+    QStringList shownLines() const;
+
+private:
+    int m_cellsPerLine;
+    QString m_caption;
+};
+
+} // namespace app

@@ -1,0 +1,51 @@
+#include "app/pub_module.h"
+
+#include "app/main_form.h"
+#include "app/single_instance.h"
+#include "storage/content_file.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <limits>
+
+namespace PubModule {
+
+int Main(int argc, char** argv)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("VorFJP"));
+    app::SingleInstance instance;
+    if (!instance.acquire())
+        return 0;
+
+    QApplication application(argc, argv);
+    app::MainForm form({storage::contentFilePath(QCoreApplication::applicationDirPath()),
+                        [] { return QDateTime::currentDateTime(); }});
+    const int started = app::loadAndShow(form);
+    if (started != 0)
+        return started;
+    return QApplication::exec();
+}
+
+void WaitMs(const qint32& ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    // Wakes the event loop just after the deadline when nothing else happens before it.
+    QTimer deadline;
+    deadline.setTimerType(Qt::PreciseTimer);
+    deadline.setSingleShot(true);
+    do {
+        const qint64 left = qint64(ms) - clock.elapsed();
+        if (left < 0) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+        } else {
+            deadline.start(int(qMin<qint64>(left + 1, std::numeric_limits<int>::max())));
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        }
+    } while (clock.elapsed() <= qint64(ms));
+}
+
+} // namespace PubModule
