@@ -272,7 +272,7 @@ INSTANTIATE_TEST_SUITE_P(Table, NumberField, testing::Values(
     NumberRow {"TwoPoints", QStringLiteral("1.2."), std::nullopt},
     NumberRow {"FullWidthDigits", QStringLiteral("１２  "), std::nullopt},
     NumberRow {"Chinese", QStringLiteral("四十  "), std::nullopt}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& rowInfo) { return std::string(rowInfo.param.name); });
 
 TEST(DecodeRecord, EachNumberFieldIsNamedInItsError)
 {

@@ -62,7 +62,7 @@ BoardContent deliveredContent()
     c.wbAreaText = QStringLiteral("32  72  ");
     c.wenDuAreaText = QStringLiteral("104 4   ");
     c.fjNames = QStringLiteral("豪华套房商务套房公寓套房行政单间行政标间单 人 间标 准 间 加    床");
-    c.fjNames += spaces(100 - c.fjNames.size());
+    c.fjNames += spaces(100 - int(c.fjNames.size()));
     c.fjValues.fill(QStringLiteral("1234"));
     c.wbNames = QStringLiteral("美元欧元英镑港币日元澳元") + spaces(88);
     c.wbValuesA.fill(QStringLiteral("123.456"));
@@ -273,7 +273,7 @@ INSTANTIATE_TEST_SUITE_P(Table, BadFile, testing::Values(
                 QStringLiteral("“4x  ”")},
     BadFileRow {"ExponentInAddress", deliveredRecord().left(8) + "1e3 " + deliveredRecord().mid(12),
                 QStringLiteral("外币区地址")}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& rowInfo) { return std::string(rowInfo.param.name); });
 
 TEST(LoadContentFile, MissingFileFails)
 {

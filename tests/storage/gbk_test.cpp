@@ -39,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(Table, GbkEncode, testing::Values(
     EncodeRow {"LoneHighSurrogate", QString(QChar(0xD800)) + u'a', "3f 61"},
     EncodeRow {"LoneLowSurrogateAtEnd", QStringLiteral("多") + QChar(0xDC00), "b6 e0 3f"},
     EncodeRow {"Empty", QString(), ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& rowInfo) { return std::string(rowInfo.param.name); });
 
 struct DecodeRow {
     const char* name;
@@ -70,6 +70,6 @@ INSTANTIATE_TEST_SUITE_P(Table, GbkDecode, testing::Values(
     DecodeRow {"TrailByteSpace", QByteArray::fromHex("8120"), std::nullopt},
     DecodeRow {"Gb18030FourBytes", QByteArray::fromHex("81308130"), std::nullopt},
     DecodeRow {"BadPairInsideText", QByteArray("40  ") + QByteArray::fromHex("b6e0817f41"), std::nullopt}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& rowInfo) { return std::string(rowInfo.param.name); });
 
 } // namespace
