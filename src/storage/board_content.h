@@ -66,10 +66,11 @@ struct DecodeResult {
 // decimal notation: an optional sign, digits, optionally a decimal point and a fraction,
 // which is rounded to the nearest integer with halves to even. Anything else, including
 // four spaces or nothing, fails the whole record:
-//   loads: "40  " -> 40, " 40 " -> 40, "+5" -> 5, "-0" -> 0, "4.5" -> 4, "5.5" -> 6, "-1.5" -> -2, "7." -> 7
+//   loads: "40  " -> 40, " 40 " -> 40, "+5" -> 5, "-0" -> 0, "4.5" -> 4, "5.5" -> 6, "-1.5" -> -2,
+//          "7." -> 7, ".6" -> 1
 //   fails: "1e3" and "0x10" (an exponent or a hex prefix is not plain decimal: these are
 //          board addresses, and a hand edit that produced one is more likely a typo than
-//          an intended value), "4 0", "    ", "", "-", ".", "１２" (full-width digits)
+//          an intended value), "4 0", "- 5", "    ", "", "-", ".", a tab, "１２" (full-width digits)
 DecodeResult decodeRecord(QStringView record);
 
 } // namespace storage
