@@ -17,6 +17,8 @@ class BoardModel;
 struct CellGroup {
     int address = 0;
     int count = 0;
+
+    friend bool operator==(const CellGroup&, const CellGroup&) = default;
 };
 
 struct LayoutRow {

@@ -81,6 +81,9 @@ QStringList wrapByCells(const QString& text, int lineCells)
     }
     if (!line.isEmpty())
         endLine();
+    // Blank lines inside keep the names beside their rows; blank lines at the end show nothing.
+    while (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
     return lines;
 }
 
