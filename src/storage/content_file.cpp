@@ -104,7 +104,11 @@ DecodeResult loadContentFile(const QString& path)
     if (file.error() != QFileDevice::NoError)
         return loadFailure(path, QStringLiteral("读取出错（%1）。").arg(file.errorString()));
     file.close();
+    return decodeContentBytes(path, bytes);
+}
 
+DecodeResult decodeContentBytes(const QString& path, QByteArrayView bytes)
+{
     if (bytes.isEmpty())
         return loadFailure(path, QStringLiteral("文件是空的。"));
     if (bytes.size() > kMaxContentFileBytes)

@@ -2,6 +2,7 @@
 
 #include "storage/board_content.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 // The board content file "VorFjp.ini" beside the program: the content record as its
@@ -22,6 +23,10 @@ QString contentFilePath(const QString& programDir); // programDir + "/VorFjp.ini
 // kMaxContentFileBytes, starts with a Unicode byte-order mark, holds a NUL byte in its
 // first line, the first line is not valid GBK, or a number field is not a number.
 DecodeResult loadContentFile(const QString& path);
+
+// The checks and decoding of loadContentFile on bytes already read from `path`
+// (named in the messages only).
+DecodeResult decodeContentBytes(const QString& path, QByteArrayView bytes);
 
 struct SaveResult {
     bool ok = false;
