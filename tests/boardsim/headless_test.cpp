@@ -161,6 +161,53 @@ TEST_F(HeadlessBoard, KeepsItsLinkOnlyWhileRunning)
     EXPECT_FALSE(QFileInfo(link).isSymLink());
 }
 
+// socat joins two pseudo-terminals back to back: boardsim opens one as a serial
+// device through QSerialPort, the test writes into the other.
+TEST(SerialDeviceBoard, ServesADeviceGivenByPath)
+{
+    QProcess socat;
+    socat.setProcessChannelMode(QProcess::MergedChannels);
+    socat.start(QStringLiteral("socat"), {QStringLiteral("-d"), QStringLiteral("-d"), QStringLiteral("pty,raw,echo=0"),
+                                          QStringLiteral("pty,raw,echo=0")});
+    if (!socat.waitForStarted(5000))
+        GTEST_SKIP() << "socat is not installed";
+    QStringList ends;
+    QByteArray log;
+    while (ends.size() < 2 && socat.waitForReadyRead(5000)) {
+        log += socat.readAll();
+        ends.clear();
+        for (const QByteArray& line : log.split('\n')) {
+            const qsizetype at = line.indexOf("PTY is ");
+            if (at >= 0)
+                ends.append(QString::fromLocal8Bit(line.mid(at + 7).trimmed()));
+        }
+    }
+    ASSERT_EQ(ends.size(), 2) << log.toStdString();
+
+    QProcess board;
+    board.start(QStringLiteral(VORFJP_BINARY_DIR "/tools/boardsim/boardsim"),
+                {QStringLiteral("--headless"), QStringLiteral("--id"), QStringLiteral("3"), ends[0]});
+    ASSERT_TRUE(board.waitForStarted(5000));
+    const int fd = ::open(QFile::encodeName(ends[1]).constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    // The board may still be opening its end; repeat the test frame until it answers.
+    QByteArray line;
+    for (int attempt = 0; attempt < 20 && line.isEmpty(); ++attempt) {
+        const QByteArray test = hex("02 00 09 03 EE 21 03 C6 03");
+        ASSERT_EQ(::write(fd, test.constData(), size_t(test.size())), test.size());
+        if (board.waitForReadyRead(250) || board.canReadLine())
+            line = board.readLine();
+    }
+    const QJsonObject json = QJsonDocument::fromJson(line).object();
+    EXPECT_EQ(json[QStringLiteral("kind")].toString(), QStringLiteral("connection-test"));
+    EXPECT_EQ(json[QStringLiteral("reply")].toString(), QStringLiteral("02 00 09 EE 00 21 03 C5 03"));
+    ::close(fd);
+    board.terminate();
+    board.waitForFinished(5000);
+    socat.terminate();
+    socat.waitForFinished(5000);
+}
+
 TEST(HeadlessBoardStart, RefusesToReplaceAFileThatIsNotALink)
 {
     QTemporaryDir dir;

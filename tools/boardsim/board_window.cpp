@@ -14,6 +14,9 @@ namespace boardsim {
 namespace {
 
 constexpr int kLogLines = 5000;
+constexpr int kLogHeight = 260;
+constexpr int kLargestFaceHeight = 640;
+constexpr int kSmallestWidth = 900;
 
 const QColor kFrameColour(20, 20, 20);
 const QColor kPassedOverColour(120, 110, 60);
@@ -34,7 +37,6 @@ BoardWindow::BoardWindow(const BoardSession& session, std::optional<BoardLayout>
     auto* scroll = new QScrollArea;
     scroll->setWidget(view);
     scroll->setWidgetResizable(true);
-    scroll->setMinimumHeight(std::min(view->sizeHint().height() + 4, 560));
 
     m_log->setReadOnly(true);
     m_log->setMaximumBlockCount(kLogLines);
@@ -44,12 +46,14 @@ BoardWindow::BoardWindow(const BoardSession& session, std::optional<BoardLayout>
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(scroll);
     splitter->addWidget(m_log);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
-    resize(std::max(view->sizeHint().width() + 24, 900), scroll->minimumHeight() + 220);
+
+    const QSize face = view->sizeHint();
+    const int faceHeight = std::min(face.height() + 4, kLargestFaceHeight);
+    splitter->setSizes({faceHeight, kLogHeight});
+    resize(std::max(face.width() + 24, kSmallestWidth), faceHeight + kLogHeight + splitter->handleWidth());
 
     connect(&session, &BoardSession::frameHandled, this, &BoardWindow::logFrame);
     connect(&session, &BoardSession::bytesRejected, this, &BoardWindow::logReject);

@@ -81,6 +81,9 @@ int main(int argc, char** argv)
                          [&out](const protocol::RejectedRun& run, const QDateTime& at) {
                              out.write(boardsim::rejectJson(run, at));
                          });
+        QObject::connect(&session, &boardsim::BoardSession::replyFailed, app.get(), [](const QByteArray& reply) {
+            std::fprintf(stderr, "boardsim: could not send the reply %s\n", qPrintable(boardsim::hexBytes(reply)));
+        });
         QObject::connect(line.get(), &boardsim::Line::failed, app.get(), [](const QString& reason) {
             std::fprintf(stderr, "boardsim: %s\n", qPrintable(reason));
             QCoreApplication::exit(1);
