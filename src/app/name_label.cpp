@@ -2,6 +2,9 @@
 
 #include "app/display_cells.h"
 
+#include <QFontInfo>
+#include <QPainter>
+
 namespace app {
 
 NameLabel::NameLabel(int cellsPerLine, QWidget* parent) : QLabel(parent), m_cellsPerLine(cellsPerLine)
@@ -19,6 +22,23 @@ void NameLabel::setCaption(const QString& caption)
 QStringList NameLabel::shownLines() const
 {
     return wrapToCells(m_caption, m_cellsPerLine);
+}
+
+int NameLabel::linePitch() const
+{
+    return QFontInfo(font()).pixelSize();
+}
+
+void NameLabel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setFont(font());
+    painter.setPen(palette().color(foregroundRole()));
+    const int pitch = linePitch();
+    const QStringList lines = shownLines();
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        painter.drawText(QRect(0, int(i) * pitch, width(), pitch), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip,
+                         lines[i]);
 }
 
 } // namespace app

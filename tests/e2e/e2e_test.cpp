@@ -1,0 +1,377 @@
+// The program against a board on a real serial line (a pseudo-terminal pair): what each button
+// puts on the line, byte for byte, what the content file holds afterwards, and how the program
+// copes with replies, garbage and a board that goes away.
+#include "board_line.h"
+#include "pty_link.h"
+
+#include "../app/content_file_bytes.h"
+#include "../app/message_box_watcher.h"
+#include "app/main_form.h"
+#include "app/status_lamp.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+using apptest::RecordPieces;
+
+QByteArray hex(const char* text)
+{
+    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class BoardOnTheLine : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+        contentPath = m_dir.filePath(QStringLiteral("VorFjp.ini"));
+        ASSERT_TRUE(pty.start(m_dir.path())) << "socat could not make a pseudo-terminal pair";
+        board = std::make_unique<e2etest::BoardLine>(pty.boardEnd());
+        ASSERT_TRUE(board->isOpen());
+    }
+
+    void TearDown() override
+    {
+        form.reset();
+        board.reset();
+    }
+
+    // Loads the window from the given content, shows it and points its port field at the line.
+    void startProgram(const RecordPieces& pieces = RecordPieces())
+    {
+        contentFile = pieces.fileBytes();
+        QFile file(contentPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(contentFile);
+        file.close();
+        form = std::make_unique<app::MainForm>(app::MainFormOptions{contentPath, [this] { return now; }});
+        ASSERT_FALSE(form->Form_Load().has_value());
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        portField()->setEditText(pty.programEnd());
+    }
+
+    QComboBox* portField() const { return form->findChild<QComboBox*>(QStringLiteral("RsCombo")); }
+    QLineEdit* field(const char* name) const { return form->findChild<QLineEdit*>(QString::fromLatin1(name)); }
+    app::StatusLamp* lamp() const { return form->findChild<app::StatusLamp*>(QStringLiteral("GetValShape")); }
+
+    void click(const char* button)
+    {
+        auto* target = form->findChild<QPushButton*>(QString::fromLatin1(button));
+        ASSERT_NE(target, nullptr) << button;
+        QTest::mouseClick(target, Qt::LeftButton);
+    }
+
+    // Types a device number the way the operator does: into its field, taken when the focus leaves.
+    void typeDeviceNumber(const char* number)
+    {
+        QLineEdit* id = field("LedIDText");
+        id->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return id->hasFocus(); }));
+        id->clear();
+        QTest::keyClicks(id, QString::fromLatin1(number));
+    }
+
+    // True when nothing reaches the board within a short while.
+    bool lineStaysQuiet(int ms = 300)
+    {
+        QTest::qWait(ms);
+        return board->received().isEmpty();
+    }
+
+    QTemporaryDir m_dir;
+    QString contentPath;
+    QByteArray contentFile;
+    QDateTime now{QDate(2012, 5, 23), QTime(20, 14, 6)};
+    e2etest::PtyLink pty;
+    std::unique_ptr<e2etest::BoardLine> board;
+    std::unique_ptr<app::MainForm> form;
+    apptest::MessageBoxWatcher boxes;
+};
+
+TEST_F(BoardOnTheLine, RoomRatesGoOutAsOneFrameAndTheFileKeepsThem)
+{
+    RecordPieces pieces;
+    pieces.areas = "0   8   256 12  0   4   ";
+    startProgram(pieces);
+    typeDeviceNumber("1");
+    field("FJValText_0")->setText(QStringLiteral("1234"));
+    field("FJValText_1")->setText(QStringLiteral("5.6"));
+    field("FJValText_2")->setText(QStringLiteral("88"));
+    click("SendFJCommand");
+
+    const QByteArray frame = hex("02 00 14 01 EE 25 00 00 00 08 F9 A4 B0 99 FF 12 82 FF 32 03");
+    ASSERT_TRUE(board->waitForBytes(int(frame.size())));
+    EXPECT_FALSE(board->waitForBytes(int(frame.size()) + 1, 300)) << "more than one frame";
+    EXPECT_EQ(board->received().toHex(' '), frame.toHex(' '));
+    EXPECT_EQ(lamp()->fillColour(), QColor(0, 255, 0)) << "the send opened the port";
+
+    RecordPieces saved = pieces;
+    saved.fjValues[1] = "5.6";
+    saved.fjValues[2] = "88";
+    EXPECT_EQ(readFile(contentPath), saved.fileBytes());
+    EXPECT_TRUE(boxes.seen().empty());
+}
+
+TEST_F(BoardOnTheLine, ExchangeRatesGoOutAsOneFrameAndTheFileIsRewritten)
+{
+    RecordPieces pieces;
+    pieces.areas = "0   8   256 12  0   4   ";
+    startProgram(pieces);
+    typeDeviceNumber("1");
+    click("SendWBCommand");
+
+    const QByteArray frame = hex("02 00 18 01 EE 25 01 00 00 0C F9 A4 30 99 92 82 F9 A4 30 80 80 80 D6 03");
+    ASSERT_TRUE(board->waitForBytes(int(frame.size())));
+    EXPECT_FALSE(board->waitForBytes(int(frame.size()) + 1, 300));
+    EXPECT_EQ(board->received().toHex(' '), frame.toHex(' '));
+    EXPECT_EQ(readFile(contentPath), contentFile) << "saving the loaded content gives the same bytes";
+    EXPECT_TRUE(boxes.seen().empty());
+}
+
+TEST_F(BoardOnTheLine, ClockFrameCarriesTheInstantOfTheClick)
+{
+    startProgram();
+    click("SeTimeCommand");
+    const QByteArray frame = hex("02 00 0E FF EE 20 0C 05 17 14 0E 06 3D 03");
+    ASSERT_TRUE(board->waitForBytes(int(frame.size())));
+    EXPECT_FALSE(board->waitForBytes(int(frame.size()) + 1, 300));
+    EXPECT_EQ(board->received().toHex(' '), frame.toHex(' '));
+    EXPECT_EQ(readFile(contentPath), contentFile) << "the clock command saves nothing";
+}
+
+TEST_F(BoardOnTheLine, ConnectionTestReportsTheBoardThatAnswers)
+{
+    startProgram();
+    click("FindCommand");
+    ASSERT_TRUE(board->waitForBytes(9));
+    EXPECT_EQ(board->received().toHex(' '), hex("02 00 09 FF EE 21 FF C6 03").toHex(' '));
+
+    ASSERT_TRUE(board->write(hex("02 00 09 EE 00 21 05 C3 03")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.seen().empty(); }, 3000));
+    EXPECT_EQ(boxes.seen().front().text, QStringLiteral("找到 5 号设备~！"));
+    EXPECT_EQ(boxes.seen().front().icon, QMessageBox::Information);
+    EXPECT_EQ(boxes.seen().front().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    EXPECT_EQ(form->vorMsComm().inBufferCount(), 0);
+
+    // The same reply split in two bursts, the first below the threshold.
+    boxes.clear();
+    ASSERT_TRUE(board->write(hex("02 00 09 EE")));
+    QTest::qWait(150);
+    EXPECT_TRUE(boxes.seen().empty());
+    ASSERT_TRUE(board->write(hex("00 21 05 C3 03")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.seen().empty(); }, 3000));
+    EXPECT_EQ(boxes.seen().front().text, QStringLiteral("找到 5 号设备~！"));
+    EXPECT_EQ(form->vorMsComm().inBufferCount(), 0);
+    EXPECT_EQ(readFile(contentPath), contentFile);
+}
+
+struct BurstRow {
+    const char* name;
+    const char* bytes;
+};
+
+class BadReply : public BoardOnTheLine, public ::testing::WithParamInterface<BurstRow> {};
+
+TEST_P(BadReply, IsDroppedWithoutAMessageAndLeavesTheBufferEmpty)
+{
+    startProgram();
+    click("FindCommand");
+    ASSERT_TRUE(board->waitForBytes(9));
+    ASSERT_TRUE(board->write(hex(GetParam().bytes)));
+    QTest::qWait(400);
+    EXPECT_TRUE(boxes.seen().empty()) << boxes.seen().front().text.toStdString();
+    EXPECT_EQ(form->vorMsComm().inBufferCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, BadReply,
+    ::testing::Values(BurstRow{"WrongCheckByte", "02 00 09 EE 00 21 05 C4 03"},
+                      BurstRow{"LengthFieldSaysTen", "02 00 0A EE 00 21 05 C3 03"},
+                      BurstRow{"NoStartByte", "00 00 09 EE 00 21 05 C3 03"},
+                      BurstRow{"NoEndByte", "02 00 09 EE 00 21 05 C3 00"},
+                      BurstRow{"NoMarker", "02 00 09 FF 00 21 05 C3 03"},
+                      BurstRow{"TwoRepliesTogether", "02 00 09 EE 00 21 05 C3 03 02 00 09 EE 00 21 05 C3 03"},
+                      BurstRow{"OverLong", "02 00 09 EE 00 21 05 C3 03 00"},
+                      BurstRow{"PlainText", "48 65 6C 6C 6F 20 62 6F 61 72 64"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(BoardOnTheLine, RandomBurstsNeverShowAMessage)
+{
+    startProgram();
+    click("FindCommand");
+    ASSERT_TRUE(board->waitForBytes(9));
+    std::mt19937 random(20260307);
+    std::uniform_int_distribution<int> length(1, 40);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int burst = 0; burst < 40; ++burst) {
+        QByteArray bytes;
+        for (int i = length(random); i > 0; --i)
+            bytes += char(byte(random));
+        // A random burst that happens to be a valid reply would rightly show a message.
+        if (bytes.size() >= 9 && bytes.front() == 0x02 && bytes.back() == 0x03)
+            bytes.back() = 0x04;
+        ASSERT_TRUE(board->write(bytes));
+        QTest::qWait(20);
+    }
+    QTest::qWait(300);
+    EXPECT_TRUE(boxes.seen().empty());
+    EXPECT_EQ(form->vorMsComm().inBufferCount(), 0);
+}
+
+TEST_F(BoardOnTheLine, WeatherSendsTemperaturesThenDotsAfterAPauseInWhichTheWindowLives)
+{
+    RecordPieces pieces;
+    pieces.areas = "0   32  32  72  0   4   ";
+    pieces.weather = apptest::ascii("");
+    startProgram(pieces);
+    click("FindCommand");
+    ASSERT_TRUE(board->waitForBytes(9));
+    const int testFrameBytes = int(board->received().size());
+
+    // During the pause: the clock moves on and the board answers the connection test.
+    now = QDateTime(QDate(2012, 5, 23), QTime(20, 14, 7));
+    qint64 replyAt = -1;
+    QTimer::singleShot(300, board.get(), [&] {
+        replyAt = board->now();
+        board->write(hex("02 00 09 EE 00 21 05 C3 03"));
+    });
+    click("TxtSendCommand");
+
+    const QByteArray temperatures = hex("02 00 10 FF EE 25 00 00 00 04 F9 A4 F9 80 04 03");
+    const QByteArray dots = hex("02 00 8E FF EE 29 00 01 C0 00 08 10") + QByteArray(128, '\0') + hex("6F 03");
+    ASSERT_TRUE(board->waitForBytes(testFrameBytes + int(temperatures.size() + dots.size())));
+    EXPECT_FALSE(board->waitForBytes(testFrameBytes + int(temperatures.size() + dots.size()) + 1, 300));
+    EXPECT_EQ(board->received().mid(testFrameBytes).toHex(' '), (temperatures + dots).toHex(' '));
+
+    // When the first byte of each frame arrived.
+    qint64 temperaturesAt = -1;
+    qint64 dotsAt = -1;
+    int seen = 0;
+    for (const e2etest::Arrival& arrival : board->arrivals()) {
+        if (seen <= testFrameBytes && seen + arrival.bytes.size() > testFrameBytes && temperaturesAt < 0)
+            temperaturesAt = arrival.atMs;
+        const int dotsStart = testFrameBytes + int(temperatures.size());
+        if (seen <= dotsStart && seen + arrival.bytes.size() > dotsStart)
+            dotsAt = arrival.atMs;
+        seen += int(arrival.bytes.size());
+    }
+    EXPECT_GT(dotsAt - temperaturesAt, 990) << "arrival times are read on the test's side of the line";
+    EXPECT_LT(dotsAt - temperaturesAt, 1500);
+    EXPECT_GT(replyAt, temperaturesAt);
+    EXPECT_LT(replyAt, dotsAt);
+
+    ASSERT_EQ(boxes.seen().size(), 1u) << "the reply was handled during the pause";
+    EXPECT_EQ(boxes.seen().front().text, QStringLiteral("找到 5 号设备~！"));
+    EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("Label6"))->text(), QStringLiteral("20:14:07"));
+    EXPECT_EQ(readFile(contentPath), contentFile) << "one save of the unchanged window";
+}
+
+struct ClosedPortRow {
+    const char* name;
+    const char* button;
+};
+
+class NoOpenablePort : public BoardOnTheLine, public ::testing::WithParamInterface<ClosedPortRow> {};
+
+TEST_P(NoOpenablePort, SendsNothingSavesNothingAndSaysSo)
+{
+    startProgram();
+    field("FJValText_0")->setText(QStringLiteral("9"));
+    portField()->setEditText(QStringLiteral("abc"));
+    click(GetParam().button);
+    EXPECT_TRUE(lineStaysQuiet());
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    EXPECT_TRUE(boxes.seen().front().text.startsWith(QStringLiteral("端口打开错误~!\n")))
+        << boxes.seen().front().text.toStdString();
+    EXPECT_EQ(boxes.seen().front().icon, QMessageBox::NoIcon);
+    EXPECT_EQ(boxes.seen().front().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    EXPECT_EQ(boxes.seen().front().format, Qt::PlainText);
+    EXPECT_EQ(lamp()->fillColour(), QColor(0, 0, 0));
+    EXPECT_FALSE(lamp()->toolTip().isEmpty());
+    EXPECT_EQ(readFile(contentPath), contentFile);
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, NoOpenablePort,
+                         ::testing::Values(ClosedPortRow{"RoomRates", "SendFJCommand"},
+                                           ClosedPortRow{"ExchangeRates", "SendWBCommand"},
+                                           ClosedPortRow{"Weather", "TxtSendCommand"},
+                                           ClosedPortRow{"Clock", "SeTimeCommand"},
+                                           ClosedPortRow{"ConnectionTest", "FindCommand"},
+                                           ClosedPortRow{"OpenButton", "OpenRs232Command"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(BoardOnTheLine, FailedOpenClosesAPortThatWasOpen)
+{
+    startProgram();
+    click("OpenRs232Command");
+    ASSERT_TRUE(form->vorMsComm().portOpen());
+    EXPECT_EQ(lamp()->fillColour(), QColor(0, 255, 0));
+    click("OpenRs232Command");
+    EXPECT_TRUE(form->vorMsComm().portOpen()) << "opening twice reopens";
+    portField()->setEditText(QStringLiteral("  "));
+    click("OpenRs232Command");
+    EXPECT_FALSE(form->vorMsComm().portOpen());
+    EXPECT_EQ(lamp()->fillColour(), QColor(0, 0, 0));
+    EXPECT_EQ(boxes.seen().size(), 1u);
+}
+
+TEST_F(BoardOnTheLine, AreaOutsideTheBoardsRangeIsNamedAndNothingIsSent)
+{
+    RecordPieces pieces;
+    pieces.areas = "-1  8   0   12  0   4   ";
+    startProgram(pieces);
+    click("SendFJCommand");
+    EXPECT_TRUE(lineStaysQuiet());
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    const QString text = boxes.seen().front().text;
+    EXPECT_TRUE(text.contains(QStringLiteral("房价"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("-1  8   "))) << "the numbers as stored";
+    EXPECT_EQ(readFile(contentPath), contentFile);
+
+    boxes.clear();
+    click("SendWBCommand");
+    EXPECT_TRUE(board->waitForBytes(24)) << "the other areas still work";
+    EXPECT_TRUE(boxes.seen().empty());
+}
+
+TEST_F(BoardOnTheLine, BoardThatVanishesIsReportedAndTheProgramCarriesOn)
+{
+    startProgram();
+    click("OpenRs232Command");
+    ASSERT_TRUE(form->vorMsComm().portOpen());
+    pty.stop();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.seen().empty(); }, 5000)) << "no word of the lost line";
+    EXPECT_FALSE(form->vorMsComm().portOpen());
+    EXPECT_EQ(lamp()->fillColour(), QColor(0, 0, 0));
+    EXPECT_EQ(boxes.seen().size(), 1u);
+
+    boxes.clear();
+    click("SendFJCommand");
+    ASSERT_FALSE(boxes.seen().empty()) << "the send says why nothing went out";
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(readFile(contentPath), contentFile);
+}
+
+} // namespace
