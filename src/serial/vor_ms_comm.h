@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+namespace serial {
+
+// The serial control of the main window: one port at the board's fixed line
+// settings (57600 baud, 8 data bits, no parity, 1 stop bit, no flow control),
+// with the receive-threshold event the board's reply handling is built on.
+//
+// Receive events: onComm(Receive) is raised when data arrives and at least
+// rThreshold() bytes are then waiting; a threshold of 0 (the initial value)
+// raises none. Raising the threshold over bytes already waiting raises nothing
+// until more bytes arrive. onComm is never raised while a handler of onComm is
+// still running: a handler that opens a modal dialog lets the port keep
+// receiving, but the bytes that arrive meanwhile raise no nested event; they
+// stay waiting for the handler to take or discard (the board's reply handler
+// discards them, so every event still ends with an empty buffer). Line errors
+// that arrive while a handler runs are not raised either, as that handler ends
+// by emptying the buffer, which is all an error event asks of it.
+//
+// Loss of the device (USB adapter unplugged, pseudo-terminal peer gone, any
+// read failure, which would otherwise repeat without end): the port is closed
+// and portLost is emitted once, before the operation that noticed it returns.
+class VorMsComm : public QObject {
+    Q_OBJECT
+
+public:
+    enum class CommEvent { Error = 1, Receive = 2 };
+    Q_ENUM(CommEvent)
+
+    enum class OpenFailure { None, NoSuchDevice, InUse, NoPermission, Other };
+
+    struct OpenResult {
+        bool ok = false;
+        QString reason; // Chinese, for the operator: what went wrong and what to do
+        OpenFailure failure = OpenFailure::None;
+    };
+
+    struct WriteResult {
+        bool ok = false;
+        QString reason; // Chinese, for the operator
+    };
+
+    explicit VorMsComm(QObject* parent = nullptr);
+
+    bool portOpen() const;
+    QString portName() const; // the device path, e.g. /dev/ttyS2
+
+    // Closes the port first when it is open, so a failed open leaves it closed.
+    OpenResult open(const QString& portName);
+    void close();
+
+    // Hands the whole frame over in one piece, never blocking: what the driver
+    // has no room for yet follows from the event loop. Fails, never throws,
+    // when the port is closed, the device has hung up (then also portLost) or
+    // not every byte was accepted.
+    WriteResult write(const QByteArray& frame);
+
+    void setRThreshold(int bytes);
+    int rThreshold() const;
+
+    int inBufferCount() const;
+    QByteArray input();  // every waiting byte, raw
+    void clearInput();   // discards every waiting byte, also those not yet fetched from the driver
+
+signals:
+    void onComm(serial::VorMsComm::CommEvent event);
+    void portLost(const QString& reason);
+
+private:
+    void handleReadyRead();
+    void handleError(QSerialPort::SerialPortError error);
+    void loseDevice(const QString& detail);
+    enum class LineState { Writable, Busy, HungUp };
+    LineState lineState() const;
+    void raise(CommEvent event);
+    OpenResult openFailure() const;
+
+    QSerialPort m_port;
+    int m_rThreshold = 0;
+    bool m_opening = false;  // errors of an open are answered by its OpenResult
+    bool m_closing = false;  // errors raised by closing a dead device are not news
+    bool m_writing = false;  // errors of a write are answered by its WriteResult
+    bool m_inEvent = false;
+};
+
+} // namespace serial

@@ -1,0 +1,308 @@
+#include "serial/vor_ms_comm.h"
+#include "support/pty_pair.h"
+
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QSerialPort>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+using serial::VorMsComm;
+using Event = VorMsComm::CommEvent;
+
+// The connection test frame for device 255, as it must appear on the line.
+const QByteArray kTestFrame = QByteArray::fromHex("020009FFEE21FFC603");
+
+// One end of a socat pseudo-terminal pair for VorMsComm, the other end ("far")
+// for the test, standing where the board would be.
+class PtyLine : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_pty.start()) << m_pty.errorString().toStdString();
+        m_far.setPortName(m_pty.linkB());
+        ASSERT_TRUE(m_far.open(QIODevice::ReadWrite)) << m_far.errorString().toStdString();
+    }
+
+    QByteArray readFar(int count)
+    {
+        QByteArray got;
+        const QDeadlineTimer deadline(3000);
+        while (got.size() < count && !deadline.hasExpired()) {
+            if (m_far.bytesAvailable() > 0 || m_far.waitForReadyRead(100))
+                got += m_far.readAll();
+        }
+        return got;
+    }
+
+    void sendFar(const QByteArray& bytes)
+    {
+        ASSERT_EQ(m_far.write(bytes), bytes.size());
+        ASSERT_TRUE(m_far.waitForBytesWritten(3000));
+    }
+
+    // Lets the event loop run until the comm has fetched `count` bytes.
+    static bool waitUntilWaiting(const VorMsComm& comm, int count)
+    {
+        return QTest::qWaitFor([&] { return comm.inBufferCount() >= count; }, 3000);
+    }
+
+    PtyPair m_pty;
+    QSerialPort m_far;
+};
+
+TEST_F(PtyLine, OpensAt57600Baud8N1WithoutFlowControl)
+{
+    VorMsComm comm;
+    const auto result = comm.open(m_pty.linkA());
+    ASSERT_TRUE(result.ok) << result.reason.toStdString();
+    EXPECT_TRUE(comm.portOpen());
+
+    // Read the line settings back from the device itself. Only root may open a
+    // terminal held in exclusive mode.
+    const int fd = ::open(QFile::encodeName(m_pty.deviceA()).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        GTEST_SKIP() << "the port is held exclusively; its settings can be read back only as root";
+    termios settings {};
+    const int got = ::tcgetattr(fd, &settings);
+    ::close(fd);
+    ASSERT_EQ(got, 0);
+    EXPECT_EQ(::cfgetospeed(&settings), speed_t(B57600));
+    EXPECT_EQ(::cfgetispeed(&settings), speed_t(B57600));
+    EXPECT_EQ(settings.c_cflag & CSIZE, tcflag_t(CS8));
+    EXPECT_EQ(settings.c_cflag & PARENB, 0u);
+    EXPECT_EQ(settings.c_cflag & CSTOPB, 0u);
+    EXPECT_EQ(settings.c_cflag & CRTSCTS, 0u);
+    EXPECT_EQ(settings.c_iflag & (IXON | IXOFF), 0u);
+}
+
+TEST_F(PtyLine, FrameArrivesByteExact)
+{
+    VorMsComm comm;
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    // Every byte value, among them CR, LF, XON, XOFF and 0x00, must pass untouched.
+    QByteArray frame = kTestFrame;
+    for (int value = 0; value < 256; ++value)
+        frame.append(char(value));
+
+    const auto written = comm.write(frame);
+    ASSERT_TRUE(written.ok) << written.reason.toStdString();
+    EXPECT_EQ(readFar(frame.size()).toHex(' '), frame.toHex(' '));
+}
+
+TEST_F(PtyLine, OpeningTwiceInARowReopens)
+{
+    VorMsComm comm;
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    const auto again = comm.open(m_pty.linkA());
+    ASSERT_TRUE(again.ok) << again.reason.toStdString();
+    EXPECT_TRUE(comm.portOpen());
+    ASSERT_TRUE(comm.write(kTestFrame).ok);
+    EXPECT_EQ(readFar(kTestFrame.size()), kTestFrame);
+}
+
+TEST_F(PtyLine, FailedOpenLeavesThePortClosed)
+{
+    VorMsComm comm;
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    const QString missing = QStringLiteral("/dev/ttyVorFJPAbsent");
+    const auto result = comm.open(missing);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.failure, VorMsComm::OpenFailure::NoSuchDevice);
+    EXPECT_TRUE(result.reason.contains(missing)) << result.reason.toStdString();
+    EXPECT_TRUE(result.reason.contains(QStringLiteral("找不到"))) << result.reason.toStdString();
+    EXPECT_FALSE(comm.portOpen());
+}
+
+TEST_F(PtyLine, PortHeldByAnotherControlIsInUse)
+{
+    VorMsComm holder;
+    ASSERT_TRUE(holder.open(m_pty.linkA()).ok);
+    VorMsComm comm;
+    const auto result = comm.open(m_pty.linkA());
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.failure, VorMsComm::OpenFailure::InUse);
+    EXPECT_TRUE(result.reason.contains(QStringLiteral("占用"))) << result.reason.toStdString();
+    EXPECT_TRUE(holder.portOpen());
+}
+
+TEST_F(PtyLine, PortHeldByAnotherProgramIsInUse)
+{
+    QProcess other;
+    other.start(QStringLiteral(SERIAL_PORT_PROBE), {QStringLiteral("hold"), m_pty.linkA()});
+    ASSERT_TRUE(other.waitForReadyRead(5000)) << "the other program did not report";
+    ASSERT_EQ(other.readLine().trimmed(), "0") << "the other program could not open the port";
+
+    VorMsComm comm;
+    const auto result = comm.open(m_pty.linkA());
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.failure, VorMsComm::OpenFailure::InUse) << result.reason.toStdString();
+
+    other.closeWriteChannel();
+    ASSERT_TRUE(other.waitForFinished(5000));
+    const auto afterwards = comm.open(m_pty.linkA());
+    EXPECT_TRUE(afterwards.ok) << afterwards.reason.toStdString();
+}
+
+TEST_F(PtyLine, ThresholdZeroRaisesNoEvent)
+{
+    VorMsComm comm;
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    ASSERT_EQ(comm.rThreshold(), 0);
+    QSignalSpy events(&comm, &VorMsComm::onComm);
+    sendFar(QByteArray(20, 'x'));
+    ASSERT_TRUE(waitUntilWaiting(comm, 20));
+    EXPECT_EQ(events.count(), 0);
+}
+
+TEST_F(PtyLine, ReplyInTwoBurstsRaisesOneEventWhenComplete)
+{
+    VorMsComm comm;
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    comm.setRThreshold(9);
+    QList<int> waitingAtEvent;
+    QObject::connect(&comm, &VorMsComm::onComm, &comm, [&](Event event) {
+        EXPECT_EQ(event, Event::Receive);
+        waitingAtEvent.append(comm.inBufferCount());
+        comm.clearInput();
+    });
+    const QByteArray reply = QByteArray::fromHex("020009EE002105C303");
+
+    sendFar(reply.left(5));
+    ASSERT_TRUE(waitUntilWaiting(comm, 5));
+    EXPECT_TRUE(waitingAtEvent.isEmpty());
+
+    sendFar(reply.mid(5));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !waitingAtEvent.isEmpty(); }, 3000));
+    EXPECT_EQ(waitingAtEvent, QList<int> {9});
+    EXPECT_EQ(comm.inBufferCount(), 0);
+}
+
+TEST_F(PtyLine, InputTakesEveryWaitingByte)
+{
+    VorMsComm comm;
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    comm.setRThreshold(9);
+    QByteArray taken;
+    QObject::connect(&comm, &VorMsComm::onComm, &comm, [&](Event) {
+        taken += comm.input();
+        comm.clearInput();
+    });
+    const QByteArray burst = QByteArray::fromHex("020009EE002105C30302000A");
+    sendFar(burst);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return taken.size() >= burst.size(); }, 3000));
+    EXPECT_EQ(taken.toHex(' '), burst.toHex(' '));
+}
+
+TEST_F(PtyLine, ClearInputEmptiesTheBuffer)
+{
+    VorMsComm comm;
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    sendFar("0123456789");
+    ASSERT_TRUE(waitUntilWaiting(comm, 10));
+    comm.clearInput();
+    EXPECT_EQ(comm.inBufferCount(), 0);
+    EXPECT_TRUE(comm.input().isEmpty());
+
+    sendFar("AB");
+    ASSERT_TRUE(waitUntilWaiting(comm, 2));
+    EXPECT_EQ(comm.input(), QByteArray("AB"));
+}
+
+TEST_F(PtyLine, BytesArrivingDuringTheHandlerDoNotReenterIt)
+{
+    VorMsComm comm;
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    comm.setRThreshold(9);
+    int depth = 0;
+    int deepest = 0;
+    int calls = 0;
+    QObject::connect(&comm, &VorMsComm::onComm, &comm, [&](Event) {
+        ++calls;
+        deepest = qMax(deepest, ++depth);
+        comm.input();
+        if (calls == 1) {
+            // As a modal message box would: the event loop runs while more
+            // than a threshold's worth of bytes arrives.
+            sendFar(QByteArray(12, 'y'));
+            EXPECT_TRUE(waitUntilWaiting(comm, 12));
+        }
+        comm.clearInput();
+        --depth;
+    });
+
+    sendFar(QByteArray(9, 'x'));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return calls >= 1; }, 3000));
+    QTest::qWait(100);
+    EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(comm.inBufferCount(), 0);
+
+    // The handler is free again for the next reply.
+    sendFar(QByteArray(9, 'z'));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return calls == 2; }, 3000));
+}
+
+TEST_F(PtyLine, PeerVanishingClosesThePortOnce)
+{
+    VorMsComm comm;
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    comm.setRThreshold(9);
+    QSignalSpy lost(&comm, &VorMsComm::portLost);
+    QSignalSpy events(&comm, &VorMsComm::onComm);
+
+    m_far.close();
+    m_pty.kill();
+    ASSERT_TRUE(lost.wait(3000));
+    QTest::qWait(200); // a read error left alone would repeat on every pass of the loop
+    EXPECT_EQ(lost.count(), 1);
+    EXPECT_FALSE(comm.portOpen());
+    EXPECT_FALSE(lost.first().first().toString().isEmpty());
+    EXPECT_EQ(events.count(), 0);
+
+    const auto written = comm.write(kTestFrame);
+    EXPECT_FALSE(written.ok);
+    EXPECT_FALSE(written.reason.isEmpty());
+    EXPECT_EQ(lost.count(), 1);
+}
+
+TEST_F(PtyLine, WriteRightAfterThePeerVanishedFails)
+{
+    VorMsComm comm;
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    QSignalSpy lost(&comm, &VorMsComm::portLost);
+
+    m_far.close();
+    m_pty.kill(); // no event is processed before the write
+    const auto written = comm.write(kTestFrame);
+    EXPECT_FALSE(written.ok);
+    EXPECT_FALSE(written.reason.isEmpty());
+    EXPECT_EQ(lost.count(), 1);
+    EXPECT_FALSE(comm.portOpen());
+    QTest::qWait(100);
+    EXPECT_EQ(lost.count(), 1);
+}
+
+TEST(VorMsCommClosed, WriteFailsWithAReason)
+{
+    VorMsComm comm;
+    const auto written = comm.write(kTestFrame);
+    EXPECT_FALSE(written.ok);
+    EXPECT_FALSE(written.reason.isEmpty());
+    EXPECT_EQ(comm.inBufferCount(), 0);
+    EXPECT_TRUE(comm.input().isEmpty());
+    comm.clearInput();
+    comm.close();
+    EXPECT_FALSE(comm.portOpen());
+}
+
+} // namespace
