@@ -1,7 +1,5 @@
 #include "protocol/stream_decoder.h"
 
-#include "protocol/frame.h"
-
 #include <algorithm>
 
 namespace protocol {

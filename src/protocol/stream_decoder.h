@@ -10,6 +10,9 @@
 // hidden inside noise is still found. Every byte pushed ends up, exactly once,
 // either in a frame or in a rejected run.
 
+#include "protocol/display_data.h"
+#include "protocol/frame.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -41,7 +44,7 @@ using DecodedItem = std::variant<DecodedFrame, RejectedRun>;
 
 // The longest frame the program builds: a display-data frame of 9999 cells. A
 // longer length field is noise; waiting for its bytes would stall the decoder.
-inline constexpr int kLongestProgramFrame = 10011;
+inline constexpr int kLongestProgramFrame = kMaxAreaField + kDisplayDataHeader + kFrameOverhead;
 
 class StreamDecoder {
 public:

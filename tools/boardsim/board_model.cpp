@@ -1,5 +1,6 @@
 #include "board_model.h"
 
+#include "protocol/connection_test.h"
 #include "protocol/frame.h"
 #include "protocol/segment.h"
 
@@ -25,10 +26,12 @@ int word(const QByteArray& bytes, int offset)
 
 QByteArray connectionTestReply(quint8 deviceId)
 {
+    // The reply carries the marker one place earlier than a sent frame; the byte
+    // after it is not examined by the program.
     QByteArray reply;
     reply.append(char(protocol::kStx));
     reply.append(char(0x00));
-    reply.append(char(0x09));
+    reply.append(char(protocol::kReplyThreshold));
     reply.append(char(protocol::kMarker));
     reply.append(char(0x00));
     reply.append(char(protocol::Command::ConnectionTest));

@@ -8,11 +8,13 @@
 
 namespace boardsim {
 
+inline constexpr quint8 kDefaultDeviceId = 1;
+
 struct Options {
     QString device;          // serial device to serve; empty with pty
     bool pty = false;        // create a pseudo-terminal pair instead
     QString link;            // with pty: keep a symbolic link to the slave here
-    quint8 deviceId = 1;
+    quint8 deviceId = kDefaultDeviceId;
     QString contentFile;     // board content file giving the areas and names
     bool headless = false;   // JSON lines on standard output, no window
 };
@@ -21,8 +23,6 @@ struct ParsedOptions {
     Options options;
     QString error;           // empty when the command line is usable
 };
-
-inline constexpr quint8 kDefaultDeviceId = 1;
 
 // arguments as the program received them, program name first. --help prints the
 // usage and ends the process.
