@@ -8,7 +8,8 @@
 // Anything else is reported as a rejected run of bytes with the reason, and the
 // scan resumes at the byte after the rejected start byte, so that a good frame
 // hidden inside noise is still found. Every byte pushed ends up, exactly once,
-// either in a frame or in a rejected run.
+// either in a frame or in a rejected run; a long stretch of noise comes in runs
+// of at most 4096 bytes.
 
 #include "protocol/display_data.h"
 #include "protocol/frame.h"
@@ -48,6 +49,7 @@ inline constexpr int kLongestProgramFrame = kMaxAreaField + kDisplayDataHeader +
 
 class StreamDecoder {
 public:
+    // maxFrameLength is kept within 9 .. 65535, what the length field can say.
     explicit StreamDecoder(FrameShape shape = FrameShape::Sent, int maxFrameLength = kLongestProgramFrame);
 
     // Takes the next bytes of the stream; returns the frames and rejected runs that
