@@ -19,6 +19,11 @@ struct ChoiceRow {
     std::optional<QString> expected;
 };
 
+void PrintTo(const ChoiceRow& row, std::ostream* out)
+{
+    *out << '"' << row.text.toStdString() << '"';
+}
+
 class PortNumberChoice : public ::testing::TestWithParam<ChoiceRow> {};
 
 TEST_P(PortNumberChoice, NamesThePort)

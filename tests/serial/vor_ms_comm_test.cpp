@@ -203,6 +203,23 @@ TEST_F(PtyLine, InputTakesEveryWaitingByte)
     EXPECT_EQ(taken.toHex(' '), burst.toHex(' '));
 }
 
+TEST_F(PtyLine, BytesSentBeforeTheOpenAreNotTakenForAReply)
+{
+    sendFar("stale bytes");
+    QTest::qWait(100); // socat passes them on to the other end meanwhile
+    VorMsComm comm;
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    comm.setRThreshold(1);
+    QSignalSpy events(&comm, &VorMsComm::onComm);
+    QTest::qWait(200);
+    EXPECT_EQ(comm.inBufferCount(), 0);
+    EXPECT_EQ(events.count(), 0);
+
+    sendFar("fresh");
+    ASSERT_TRUE(events.wait(3000));
+    EXPECT_EQ(comm.input(), QByteArray("fresh"));
+}
+
 TEST_F(PtyLine, ClearInputEmptiesTheBuffer)
 {
     VorMsComm comm;
