@@ -29,6 +29,11 @@ StreamDecoder::StreamDecoder(FrameShape shape, int maxFrameLength)
 std::vector<DecodedItem> StreamDecoder::push(QByteArrayView bytes)
 {
     m_buffer.append(bytes);
+    quint8 running = m_runningXor.isEmpty() ? 0 : quint8(m_runningXor.back());
+    for (char byte : bytes) {
+        running ^= quint8(byte);
+        m_runningXor.append(char(running));
+    }
     return scan(false);
 }
 
@@ -74,9 +79,14 @@ std::vector<DecodedItem> StreamDecoder::scan(bool giveUp)
 
     if (m_head == m_buffer.size()) {
         m_buffer.clear();
+        m_runningXor.clear();
         m_head = 0;
     } else if (m_head > m_buffer.size() / 2) {
+        const quint8 dropped = quint8(m_runningXor.at(m_head - 1));
         m_buffer.remove(0, m_head);
+        m_runningXor.remove(0, m_head);
+        for (char& value : m_runningXor)
+            value = char(quint8(value) ^ dropped);
         m_head = 0;
     }
     return out;
@@ -103,7 +113,9 @@ StreamDecoder::Examination StreamDecoder::examineAtHead() const
         return {Verdict::Reject, length,
                 QStringLiteral("end byte at offset %1 is %2, expected 0x03").arg(length - 1).arg(hexByte(end))};
 
-    const quint8 expected = checkByte(rest.sliced(1, length - 3));
+    // XOR of the bytes at offsets 1 .. length-3 from the running XOR, so that a
+    // stream full of long candidates costs no more than a short one.
+    const quint8 expected = quint8(m_runningXor.at(m_head + length - 3)) ^ quint8(m_runningXor.at(m_head));
     const quint8 actual = quint8(rest.at(length - 2));
     if (actual != expected)
         return {Verdict::Reject, length,

@@ -82,6 +82,7 @@ private:
     FrameShape m_shape;
     int m_maxFrameLength;
     QByteArray m_buffer;
+    QByteArray m_runningXor;               // [i]: XOR of m_buffer[0..i]
     qsizetype m_head = 0;                  // bytes before m_head are consumed
     std::optional<RejectedRun> m_openRun;  // noise not yet ended by a start byte
 };

@@ -323,6 +323,38 @@ TEST(StreamDecoderTest, RandomNoiseWithPlantedFramesFindsEveryFrameAndInventsNon
     EXPECT_TRUE(concatenated(items) == stream);
 }
 
+TEST(StreamDecoderTest, LongCandidatesEveryFewBytesAreAllRejected)
+{
+    // Every fourth byte starts a candidate of 9984 bytes whose end byte fits but whose
+    // check byte does not: each must be looked at without rereading its whole length.
+    QByteArray stream;
+    for (int i = 0; i < 100'000; ++i)
+        stream += hex("02 27 00 03");
+    StreamDecoder decoder;
+    const std::vector<DecodedItem> items = pushAll(decoder, stream);
+    EXPECT_TRUE(framesOf(items).empty());
+    EXPECT_TRUE(concatenated(items) == stream);
+}
+
+TEST(StreamDecoderTest, CheckStaysRightAcrossBufferCompaction)
+{
+    // Noise then many frames in small pushes, so the kept bytes are moved often.
+    const QByteArray good = hex("02 00 10 01 EE 25 00 28 00 04 F9 A4 F9 80 D2 03");
+    QByteArray stream = hex("02 00 20 77 55");
+    for (int i = 0; i < 50; ++i)
+        stream += hex("5A A5") + good;
+    StreamDecoder decoder;
+    std::vector<DecodedItem> items;
+    for (qsizetype at = 0; at < stream.size(); at += 7) {
+        for (DecodedItem& item : decoder.push(QByteArrayView(stream).sliced(at, std::min<qsizetype>(7, stream.size() - at))))
+            items.push_back(std::move(item));
+    }
+    for (DecodedItem& item : decoder.flush())
+        items.push_back(std::move(item));
+    EXPECT_EQ(framesOf(items), std::vector<QByteArray>(50, good));
+    EXPECT_TRUE(concatenated(items) == stream);
+}
+
 TEST(StreamDecoderTest, PureNoiseGivesNoFrame)
 {
     std::mt19937 random(7);
