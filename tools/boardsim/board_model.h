@@ -41,7 +41,7 @@ struct FrameEffect {
     quint8 command = 0;
     int address = 0;
     QByteArray cells;    // the codes as the frame carried them
-    QDateTime clock;     // the board's wall-clock time, without a time zone (UTC spec)
+    QDateTime clock;     // the board's wall-clock time, kept in UTC so that no time-zone rule shifts it
     QByteArray reply;
     QString reason;      // Ignored, Malformed, UnknownCommand; cells dropped past the memory end
 };
