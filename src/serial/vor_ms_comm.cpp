@@ -129,6 +129,7 @@ VorMsComm::WriteResult VorMsComm::write(const QByteArray& frame)
         loseDevice(tr("线路已挂断"));
         return lost();
     }
+    m_port.clearError();
     qint64 accepted = 0;
     {
         const QScopedValueRollback writing(m_writing, true);
@@ -142,9 +143,10 @@ VorMsComm::WriteResult VorMsComm::write(const QByteArray& frame)
     }
     if (!m_port.isOpen())
         return lost();
-    if (accepted != frame.size()) {
+    if (accepted != frame.size() || m_port.error() != QSerialPort::NoError) {
         const QString detail = m_port.errorString();
         m_port.clearError();
+        m_port.clear(QSerialPort::Output); // no tail of a broken frame follows later
         return {false, tr("串口 %1 只接受了 %2 个字节中的 %3 个，数据没有完整发出：%4。")
                            .arg(portName())
                            .arg(frame.size())
@@ -223,11 +225,12 @@ void VorMsComm::handleError(QSerialPort::SerialPortError error)
         loseDevice(m_port.errorString());
         return;
     default:
+        if (m_writing)
+            return; // write() answers for it
         m_port.clearError();
         if (error == QSerialPort::WriteError)
             m_port.clear(QSerialPort::Output); // a frame the driver refused is not retried for ever
-        if (!m_writing)
-            raise(CommEvent::Error);
+        raise(CommEvent::Error);
         return;
     }
 }

@@ -99,6 +99,29 @@ TEST_F(PtyLine, FrameArrivesByteExact)
     EXPECT_EQ(readFar(frame.size()).toHex(' '), frame.toHex(' '));
 }
 
+TEST_F(PtyLine, FullDriverBufferIsNotTakenForALostDevice)
+{
+    VorMsComm comm;
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    QSignalSpy lost(&comm, &VorMsComm::portLost);
+    m_pty.pause();
+    QByteArray sent;
+    for (int i = 0; i < 40; ++i) {
+        const QByteArray frame(1000, char('A' + i % 26));
+        const auto written = comm.write(frame);
+        ASSERT_TRUE(written.ok) << "frame " << i << ": " << written.reason.toStdString();
+        sent += frame;
+    }
+    EXPECT_EQ(lost.count(), 0);
+    EXPECT_TRUE(comm.portOpen());
+
+    m_pty.resume();
+    QByteArray got;
+    EXPECT_TRUE(QTest::qWaitFor([&] { got += m_far.readAll(); return got.size() >= sent.size(); }, 10000));
+    EXPECT_TRUE(got == sent) << got.size() << " of " << sent.size() << " bytes, or in another order";
+    EXPECT_EQ(lost.count(), 0);
+}
+
 TEST_F(PtyLine, OpeningTwiceInARowReopens)
 {
     VorMsComm comm;

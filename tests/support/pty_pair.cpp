@@ -3,6 +3,8 @@
 #include <QDeadlineTimer>
 #include <QFileInfo>
 
+#include <signal.h>
+
 PtyPair::PtyPair() = default;
 
 PtyPair::~PtyPair()
@@ -57,10 +59,23 @@ bool PtyPair::start(std::chrono::milliseconds timeout)
     return true;
 }
 
+void PtyPair::pause()
+{
+    if (isRunning())
+        ::kill(pid_t(m_socat.processId()), SIGSTOP);
+}
+
+void PtyPair::resume()
+{
+    if (isRunning())
+        ::kill(pid_t(m_socat.processId()), SIGCONT);
+}
+
 void PtyPair::stop()
 {
     if (!isRunning())
         return;
+    resume(); // a stopped socat would not act on SIGTERM
     m_socat.terminate();
     if (!m_socat.waitForFinished(3000)) {
         m_socat.kill();

@@ -27,6 +27,11 @@ public:
     bool isRunning() const;
     QString errorString() const;
 
+    // A cable whose far end stops reading: socat is stopped (SIGSTOP), so the
+    // driver buffers fill up; resume() lets the bytes flow again.
+    void pause();
+    void resume();
+
     // Ends socat with SIGTERM (it removes the links), or SIGKILL when it lingers.
     void stop();
     // The cable torn out: SIGKILL, so both pseudo-terminals hang up at once; the
