@@ -22,9 +22,17 @@ namespace serial {
 // that arrive while a handler runs are not raised either, as that handler ends
 // by emptying the buffer, which is all an error event asks of it.
 //
+// Error events: onComm(Error) stands for a port error that leaves the port
+// usable, such as bytes the driver refused after write() had returned them ok
+// (that output is dropped, not retried). Qt 6 reports no parity or framing
+// errors; such bytes arrive as received.
+//
 // Loss of the device (USB adapter unplugged, pseudo-terminal peer gone, any
 // read failure, which would otherwise repeat without end): the port is closed
-// and portLost is emitted once, before the operation that noticed it returns.
+// and portLost is emitted once, at once, from whatever noticed it: the event
+// loop's read notification, or write(), whose failed result then follows. A
+// caller that reports both should not show the loss twice (portOpen() is
+// already false when write() returns). Reopening afterwards is safe.
 class VorMsComm : public QObject {
     Q_OBJECT
 
@@ -51,6 +59,10 @@ public:
     QString portName() const; // the device path, e.g. /dev/ttyS2
 
     // Closes the port first when it is open, so a failed open leaves it closed.
+    // On Linux a busy port (another program's lock file in /run/lock or its
+    // exclusive mode) and a device node without access rights both come back
+    // from QSerialPort as PermissionError; the access right of the node tells
+    // NoPermission from InUse. Root passes both the exclusive mode and the rights.
     OpenResult open(const QString& portName);
     void close();
 

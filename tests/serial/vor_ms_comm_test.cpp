@@ -315,6 +315,42 @@ TEST_F(PtyLine, PeerVanishingClosesThePortOnce)
     EXPECT_EQ(lost.count(), 1);
 }
 
+TEST_F(PtyLine, ReopensCleanlyAfterTheDeviceWasLost)
+{
+    VorMsComm comm;
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    comm.setRThreshold(9);
+    int lostCalls = 0;
+    QObject::connect(&comm, &VorMsComm::portLost, &comm, [&] {
+        ++lostCalls;
+        QTest::qWait(50); // the operator reads a modal message meanwhile
+    });
+    m_far.close();
+    m_pty.kill();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lostCalls > 0; }, 3000));
+
+    PtyPair second;
+    ASSERT_TRUE(second.start()) << second.errorString().toStdString();
+    QSerialPort far;
+    far.setPortName(second.linkB());
+    ASSERT_TRUE(far.open(QIODevice::ReadWrite));
+    QByteArray taken;
+    QObject::connect(&comm, &VorMsComm::onComm, &comm, [&](Event) {
+        taken = comm.input();
+        comm.clearInput();
+    });
+    const auto reopened = comm.open(second.linkA());
+    ASSERT_TRUE(reopened.ok) << reopened.reason.toStdString();
+    EXPECT_EQ(comm.inBufferCount(), 0);
+
+    const QByteArray reply = QByteArray::fromHex("020009EE002105C303");
+    far.write(reply);
+    ASSERT_TRUE(far.waitForBytesWritten(3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !taken.isEmpty(); }, 3000));
+    EXPECT_EQ(taken.toHex(' '), reply.toHex(' '));
+    EXPECT_EQ(lostCalls, 1);
+}
+
 TEST_F(PtyLine, WriteRightAfterThePeerVanishedFails)
 {
     VorMsComm comm;
