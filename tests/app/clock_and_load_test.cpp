@@ -131,6 +131,12 @@ struct BadFileRow {
     std::optional<QByteArray> bytes; // nullopt: no file at all
 };
 
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const BadFileRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class StartUpFailure : public FormTest, public ::testing::WithParamInterface<BadFileRow> {};
 
 TEST_P(StartUpFailure, SaysWhyInAPlainBoxAndShowsNoWindow)

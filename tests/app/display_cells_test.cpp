@@ -11,6 +11,12 @@ struct WrapRow {
     std::vector<const char*> lines;
 };
 
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const WrapRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class WrapToCells : public ::testing::TestWithParam<WrapRow> {};
 
 TEST_P(WrapToCells, BreaksWhereTheLabelWould)

@@ -134,6 +134,12 @@ struct DeviceNumberRow {
     int deviceId;
 };
 
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const DeviceNumberRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class DeviceNumberField : public FormTest, public ::testing::WithParamInterface<DeviceNumberRow> {};
 
 TEST_P(DeviceNumberField, TakesEffectWhenTheFieldLosesTheFocus)

@@ -226,4 +226,43 @@ TEST_F(FormTest, NameLabelsShowTheirCaptionsAsOneNamePerRow)
     EXPECT_EQ(currencies->text(), currencyLines.join(QLatin1Char('\n')));
 }
 
+// Rows of a label's picture that carry ink, as the middle of each inked band.
+std::vector<int> inkedBandCentres(const QImage& image)
+{
+    std::vector<int> centres;
+    int bandStart = -1;
+    for (int y = 0; y <= image.height(); ++y) {
+        bool inked = false;
+        for (int x = 0; y < image.height() && x < image.width() && !inked; ++x)
+            inked = qGray(image.pixel(x, y)) < 100;
+        if (inked && bandStart < 0)
+            bandStart = y;
+        if (!inked && bandStart >= 0) {
+            centres.push_back((bandStart + y - 1) / 2);
+            bandStart = -1;
+        }
+    }
+    return centres;
+}
+
+TEST_F(FormTest, EachNameStandsBesideItsRowOfFields)
+{
+    makeForm();
+    struct Column {
+        const char* label;
+        const char* fields;
+        std::size_t names;
+    };
+    for (const Column& column : {Column{"FJNameLabel", "FJValText_%1", 8}, Column{"WbNameLabel", "WbValTextA_%1", 6}}) {
+        SCOPED_TRACE(column.label);
+        auto* label = child<app::NameLabel>(QString::fromLatin1(column.label));
+        const std::vector<int> centres = inkedBandCentres(label->grab().toImage());
+        ASSERT_EQ(centres.size(), column.names) << "one band of ink per name";
+        for (std::size_t i = 0; i < centres.size(); ++i) {
+            const QRect row = child(QString::fromLatin1(column.fields).arg(i))->geometry();
+            EXPECT_NEAR(label->y() + centres[i], row.center().y(), 5) << "name " << i;
+        }
+    }
+}
+
 } // namespace

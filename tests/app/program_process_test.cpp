@@ -112,6 +112,12 @@ struct StartFailureRow {
     std::optional<QByteArray> contentFile;
 };
 
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const StartFailureRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class ProgramStartFailure : public ::testing::TestWithParam<StartFailureRow> {};
 
 TEST_P(ProgramStartFailure, ShowsOnlyAMessageAndEndsWithAnErrorWhenItIsClosed)

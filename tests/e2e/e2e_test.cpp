@@ -10,7 +10,9 @@
 #include "app/status_lamp.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -192,6 +194,12 @@ struct BurstRow {
     const char* bytes;
 };
 
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const BurstRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class BadReply : public BoardOnTheLine, public ::testing::WithParamInterface<BurstRow> {};
 
 TEST_P(BadReply, IsDroppedWithoutAMessageAndLeavesTheBufferEmpty)
@@ -293,6 +301,12 @@ struct ClosedPortRow {
     const char* button;
 };
 
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const ClosedPortRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class NoOpenablePort : public BoardOnTheLine, public ::testing::WithParamInterface<ClosedPortRow> {};
 
 TEST_P(NoOpenablePort, SendsNothingSavesNothingAndSaysSo)
@@ -354,6 +368,35 @@ TEST_F(BoardOnTheLine, AreaOutsideTheBoardsRangeIsNamedAndNothingIsSent)
     click("SendWBCommand");
     EXPECT_TRUE(board->waitForBytes(24)) << "the other areas still work";
     EXPECT_TRUE(boxes.seen().empty());
+}
+
+TEST_F(BoardOnTheLine, ContentThatCannotBeSavedIsReportedAfterTheFrameWentOut)
+{
+    startProgram();
+    // Something in the way of the content file: a folder of the same name.
+    ASSERT_TRUE(QFile::remove(contentPath));
+    ASSERT_TRUE(QDir().mkdir(contentPath));
+    field("FJValText_0")->setText(QStringLiteral("9"));
+    click("SendFJCommand");
+    EXPECT_TRUE(board->waitForBytes(32 + 12)) << "the frame goes out first";
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    EXPECT_TRUE(boxes.seen().front().text.contains(QStringLiteral("VorFjp.ini"))) << boxes.seen().front().text.toStdString();
+    EXPECT_EQ(field("FJValText_0")->text(), QStringLiteral("9")) << "the window keeps what was typed";
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(QFileInfo(contentPath).isDir());
+}
+
+TEST_F(BoardOnTheLine, ClosingTheWindowClosesTheOpenPort)
+{
+    startProgram();
+    click("OpenRs232Command");
+    ASSERT_TRUE(form->vorMsComm().portOpen());
+    click("ExitCommand");
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(form->vorMsComm().portOpen());
+    EXPECT_EQ(lamp()->fillColour(), QColor(0, 255, 0)) << "closing at exit leaves the lamp as it was";
+    EXPECT_EQ(QSettings(QStringLiteral("VorFJP"), QStringLiteral("VorFJP")).value(QStringLiteral("CommPort/CommPort")),
+              pty.programEnd());
 }
 
 TEST_F(BoardOnTheLine, BoardThatVanishesIsReportedAndTheProgramCarriesOn)
