@@ -19,13 +19,14 @@ constexpr auto kGroup = "CommPort";
 constexpr auto kKey = "CommPort";
 constexpr auto kDefaultChoice = "1";
 
+// Plain decimal only: "0x3", "3.0" or "1e1" are neither numbers nor device names.
 bool looksLikeNumber(const QString& text)
 {
     static const QRegularExpression signedDigits(QStringLiteral("^[+-]?[0-9]+$"));
     return signedDigits.match(text).hasMatch();
 }
 
-// Plain decimal only: "0x3", "3.0" or "1e1" are neither numbers nor device names.
+// The choice has always been read as a signed 16-bit number.
 std::optional<int> portNumber(const QString& text)
 {
     bool ok = false;
