@@ -78,7 +78,10 @@ void MainForm::TxtSendCommand_Click()
     if (!SendTemperature())
         return;
     PubModule::WaitMs(1000);
-    // The pause lets other handlers run; one of them may have lost or closed the port.
+    // The pause lets other handlers run: the operator may have closed the window, or another
+    // handler lost or closed the port (SendWeatherDots checks that).
+    if (!isVisible())
+        return;
     if (!SendWeatherDots())
         return;
     SaveBoardSettings();

@@ -2,7 +2,7 @@
 // puts on the line, byte for byte, what the content file holds afterwards, and how the program
 // copes with replies, garbage and a board that goes away.
 #include "board_line.h"
-#include "pty_link.h"
+#include "support/pty_pair.h"
 
 #include "../app/content_file_bytes.h"
 #include "../app/message_box_watcher.h"
@@ -47,8 +47,8 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
         contentPath = m_dir.filePath(QStringLiteral("VorFjp.ini"));
-        ASSERT_TRUE(pty.start(m_dir.path())) << "socat could not make a pseudo-terminal pair";
-        board = std::make_unique<e2etest::BoardLine>(pty.boardEnd());
+        ASSERT_TRUE(pty.start()) << pty.errorString().toStdString();
+        board = std::make_unique<e2etest::BoardLine>(pty.linkB());
         ASSERT_TRUE(board->isOpen());
     }
 
@@ -71,7 +71,7 @@ protected:
         form->show();
         form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        portField()->setEditText(pty.programEnd());
+        portField()->setEditText(pty.linkA());
     }
 
     QComboBox* portField() const { return form->findChild<QComboBox*>(QStringLiteral("RsCombo")); }
@@ -106,7 +106,7 @@ protected:
     QString contentPath;
     QByteArray contentFile;
     QDateTime now{QDate(2012, 5, 23), QTime(20, 14, 6)};
-    e2etest::PtyLink pty;
+    PtyPair pty;
     std::unique_ptr<e2etest::BoardLine> board;
     std::unique_ptr<app::MainForm> form;
     apptest::MessageBoxWatcher boxes;
@@ -396,7 +396,7 @@ TEST_F(BoardOnTheLine, ClosingTheWindowClosesTheOpenPort)
     EXPECT_FALSE(form->vorMsComm().portOpen());
     EXPECT_EQ(lamp()->fillColour(), QColor(0, 255, 0)) << "closing at exit leaves the lamp as it was";
     EXPECT_EQ(QSettings(QStringLiteral("VorFJP"), QStringLiteral("VorFJP")).value(QStringLiteral("CommPort/CommPort")),
-              pty.programEnd());
+              pty.linkA());
 }
 
 TEST_F(BoardOnTheLine, BoardThatVanishesIsReportedAndTheProgramCarriesOn)
@@ -404,7 +404,7 @@ TEST_F(BoardOnTheLine, BoardThatVanishesIsReportedAndTheProgramCarriesOn)
     startProgram();
     click("OpenRs232Command");
     ASSERT_TRUE(form->vorMsComm().portOpen());
-    pty.stop();
+    pty.kill();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.seen().empty(); }, 5000)) << "no word of the lost line";
     EXPECT_FALSE(form->vorMsComm().portOpen());
     EXPECT_EQ(lamp()->fillColour(), QColor(0, 0, 0));
