@@ -33,7 +33,7 @@ TEST(WaitMs, LastsMoreThanTheGivenTimeAndHandlesEventsMeanwhile)
     PubModule::WaitMs(300);
     const qint64 elapsed = clock.elapsed();
     EXPECT_GT(elapsed, 300);
-    EXPECT_LT(elapsed, 450);
+    EXPECT_LT(elapsed, 600);
     EXPECT_GE(ticks, 4) << "timer events ran during the pause";
 }
 
@@ -56,7 +56,7 @@ TEST(WaitMs, NegativeProcessesPendingEventsOnceAndReturns)
     clock.start();
     PubModule::WaitMs(-5);
     EXPECT_TRUE(ran);
-    EXPECT_LT(clock.elapsed(), 50);
+    EXPECT_LT(clock.elapsed(), 200);
 }
 
 TEST(WaitMs, ZeroWaitsUntilTheClockHasMoved)
@@ -69,7 +69,7 @@ TEST(WaitMs, ZeroWaitsUntilTheClockHasMoved)
     PubModule::WaitMs(0);
     EXPECT_TRUE(ran);
     EXPECT_GE(clock.elapsed(), 1);
-    EXPECT_LT(clock.elapsed(), 50);
+    EXPECT_LT(clock.elapsed(), 200);
 }
 
 TEST(WaitMs, NestedPauseStartedDuringAPauseRunsToItsEndFirst)
