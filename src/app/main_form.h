@@ -78,7 +78,9 @@ private:
     bool ValText_KeyPress(int index, int key);
     void OpenCommPort();
     bool ensurePortOpen();
+    // Says what is wrong when the content file gave an area that no frame can address.
     bool areaUsable(const QString& areaName, protocol::DisplayArea area, const QString& storedText);
+    bool temperatureAreaUsable();
     bool writeFrame(const QByteArray& frame);
     bool SendWeatherDots();
     bool DrawWeatherText();

@@ -46,7 +46,10 @@ bool MainForm::writeFrame(const QByteArray& frame)
     const serial::VorMsComm::WriteResult written = VorMsComm->write(frame);
     if (written.ok)
         return true;
+    // A port that could not take a frame is of no further use until it is opened again; the lamp
+    // must not stay green over a closed port.
     VorMsComm->close();
+    GetValShape->showFailed(written.reason);
     showMessage(QStringLiteral("数据没有发送到显示屏：%1\n\n串口已关闭。请检查连接后按“打开串口”，再重新发送。")
                     .arg(written.reason));
     return false;

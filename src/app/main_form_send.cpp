@@ -33,10 +33,11 @@ bool MainForm::areaUsable(const QString& areaName, protocol::DisplayArea area, c
 
 void MainForm::SendFJCommand_Click()
 {
-    if (!ensurePortOpen())
-        return;
+    // An area the board cannot have is a fault of the content file: no use opening the port.
     const protocol::DisplayArea area{FjAddress, FjLength};
     if (!areaUsable(QStringLiteral("房价"), area, m_fjAreaText))
+        return;
+    if (!ensurePortOpen())
         return;
     if (!writeFrame(protocol::roomRateFrame(DeviceId, area, textsOf(FJValText))))
         return;
@@ -45,10 +46,11 @@ void MainForm::SendFJCommand_Click()
 
 void MainForm::SendWBCommand_Click()
 {
-    if (!ensurePortOpen())
-        return;
+    // An area the board cannot have is a fault of the content file: no use opening the port.
     const protocol::DisplayArea area{WbAddress, WbLength};
     if (!areaUsable(QStringLiteral("外币牌价"), area, m_wbAreaText))
+        return;
+    if (!ensurePortOpen())
         return;
     if (!writeFrame(protocol::exchangeRateFrame(DeviceId, area, textsOf(WbValTextA), textsOf(WbValTextB))))
         return;
@@ -63,16 +65,23 @@ void MainForm::SeTimeCommand_Click()
     writeFrame(protocol::clockFrame(DeviceId, m_options.clock()));
 }
 
+bool MainForm::temperatureAreaUsable()
+{
+    return areaUsable(QStringLiteral("温度"), {WenDuAddress, WenDuLength}, m_wenDuAreaText);
+}
+
 bool MainForm::SendTemperature()
 {
-    const protocol::DisplayArea area{WenDuAddress, WenDuLength};
-    if (!areaUsable(QStringLiteral("温度"), area, m_wenDuAreaText))
+    if (!temperatureAreaUsable())
         return false;
-    return writeFrame(protocol::temperatureFrame(DeviceId, area, WenDuTextL->text(), WenDuTextH->text()));
+    return writeFrame(protocol::temperatureFrame(DeviceId, {WenDuAddress, WenDuLength}, WenDuTextL->text(),
+                                                 WenDuTextH->text()));
 }
 
 void MainForm::TxtSendCommand_Click()
 {
+    if (!temperatureAreaUsable())
+        return;
     if (!ensurePortOpen())
         return;
     if (!SendTemperature())

@@ -363,11 +363,24 @@ TEST_F(BoardOnTheLine, AreaOutsideTheBoardsRangeIsNamedAndNothingIsSent)
     EXPECT_TRUE(text.contains(QStringLiteral("房价"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("-1  8   "))) << "the numbers as stored";
     EXPECT_EQ(readFile(contentPath), contentFile);
+    EXPECT_FALSE(form->vorMsComm().portOpen()) << "no use opening the port for it";
 
     boxes.clear();
     click("SendWBCommand");
     EXPECT_TRUE(board->waitForBytes(24)) << "the other areas still work";
     EXPECT_TRUE(boxes.seen().empty());
+}
+
+TEST_F(BoardOnTheLine, TemperatureAreaOutsideTheBoardsRangeStopsTheWholeWeatherSend)
+{
+    RecordPieces pieces;
+    pieces.areas = "0   8   0   12  0   -5  ";
+    startProgram(pieces);
+    click("TxtSendCommand");
+    EXPECT_TRUE(lineStaysQuiet(1300)) << "neither the temperatures nor the dots";
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    EXPECT_TRUE(boxes.seen().front().text.contains(QStringLiteral("温度"))) << boxes.seen().front().text.toStdString();
+    EXPECT_EQ(readFile(contentPath), contentFile);
 }
 
 TEST_F(BoardOnTheLine, ContentThatCannotBeSavedIsReportedAfterTheFrameWentOut)
@@ -397,6 +410,23 @@ TEST_F(BoardOnTheLine, ClosingTheWindowClosesTheOpenPort)
     EXPECT_EQ(lamp()->fillColour(), QColor(0, 255, 0)) << "closing at exit leaves the lamp as it was";
     EXPECT_EQ(QSettings(QStringLiteral("VorFJP"), QStringLiteral("VorFJP")).value(QStringLiteral("CommPort/CommPort")),
               pty.linkA());
+}
+
+TEST_F(BoardOnTheLine, SendThatFindsTheLineGoneSaysTheFrameWasNotSentAndSavesNothing)
+{
+    startProgram();
+    click("OpenRs232Command");
+    ASSERT_TRUE(form->vorMsComm().portOpen());
+    // Pulled out between two events: the program learns of it only when it writes.
+    pty.kill();
+    field("FJValText_0")->setText(QStringLiteral("9"));
+    click("SendFJCommand");
+    EXPECT_FALSE(form->vorMsComm().portOpen());
+    ASSERT_FALSE(boxes.seen().empty());
+    EXPECT_TRUE(boxes.seen().back().text.contains(QStringLiteral("没有发送"))) << boxes.seen().back().text.toStdString();
+    EXPECT_EQ(readFile(contentPath), contentFile);
+    EXPECT_EQ(lamp()->fillColour(), QColor(0, 0, 0));
+    EXPECT_TRUE(form->isVisible());
 }
 
 TEST_F(BoardOnTheLine, BoardThatVanishesIsReportedAndTheProgramCarriesOn)
