@@ -322,6 +322,7 @@ TEST_P(NoOpenablePort, SendsNothingSavesNothingAndSaysSo)
     EXPECT_EQ(boxes.seen().front().icon, QMessageBox::NoIcon);
     EXPECT_EQ(boxes.seen().front().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     EXPECT_EQ(boxes.seen().front().format, Qt::PlainText);
+    EXPECT_EQ(boxes.seen().front().title, QGuiApplication::applicationDisplayName());
     EXPECT_EQ(lamp()->fillColour(), QColor(0, 0, 0));
     EXPECT_FALSE(lamp()->toolTip().isEmpty());
     EXPECT_EQ(readFile(contentPath), contentFile);
