@@ -1,13 +1,7 @@
 // The program against a board on a real serial line (a pseudo-terminal pair): what each button
 // puts on the line, byte for byte, what the content file holds afterwards, and how the program
 // copes with replies, garbage and a board that goes away.
-#include "board_line.h"
-#include "support/pty_pair.h"
-
-#include "../app/content_file_bytes.h"
-#include "../app/message_box_watcher.h"
-#include "app/main_form.h"
-#include "app/status_lamp.h"
+#include "board_fixture.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -27,90 +21,10 @@
 
 namespace {
 
-using apptest::RecordPieces;
-
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-class BoardOnTheLine : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
-        contentPath = m_dir.filePath(QStringLiteral("VorFjp.ini"));
-        ASSERT_TRUE(pty.start()) << pty.errorString().toStdString();
-        board = std::make_unique<e2etest::BoardLine>(pty.linkB());
-        ASSERT_TRUE(board->isOpen());
-    }
-
-    void TearDown() override
-    {
-        form.reset();
-        board.reset();
-    }
-
-    // Loads the window from the given content, shows it and points its port field at the line.
-    void startProgram(const RecordPieces& pieces = RecordPieces())
-    {
-        contentFile = pieces.fileBytes();
-        QFile file(contentPath);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(contentFile);
-        file.close();
-        form = std::make_unique<app::MainForm>(app::MainFormOptions{contentPath, [this] { return now; }});
-        ASSERT_FALSE(form->Form_Load().has_value());
-        form->show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        portField()->setEditText(pty.linkA());
-    }
-
-    QComboBox* portField() const { return form->findChild<QComboBox*>(QStringLiteral("RsCombo")); }
-    QLineEdit* field(const char* name) const { return form->findChild<QLineEdit*>(QString::fromLatin1(name)); }
-    app::StatusLamp* lamp() const { return form->findChild<app::StatusLamp*>(QStringLiteral("GetValShape")); }
-
-    void click(const char* button)
-    {
-        auto* target = form->findChild<QPushButton*>(QString::fromLatin1(button));
-        ASSERT_NE(target, nullptr) << button;
-        QTest::mouseClick(target, Qt::LeftButton);
-    }
-
-    // Types a device number the way the operator does: into its field, taken when the focus leaves.
-    void typeDeviceNumber(const char* number)
-    {
-        QLineEdit* id = field("LedIDText");
-        id->setFocus();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return id->hasFocus(); }));
-        id->clear();
-        QTest::keyClicks(id, QString::fromLatin1(number));
-    }
-
-    // True when nothing reaches the board within a short while.
-    bool lineStaysQuiet(int ms = 300)
-    {
-        QTest::qWait(ms);
-        return board->received().isEmpty();
-    }
-
-    QTemporaryDir m_dir;
-    QString contentPath;
-    QByteArray contentFile;
-    QDateTime now{QDate(2012, 5, 23), QTime(20, 14, 6)};
-    PtyPair pty;
-    std::unique_ptr<e2etest::BoardLine> board;
-    std::unique_ptr<app::MainForm> form;
-    apptest::MessageBoxWatcher boxes;
-};
+using e2etest::BoardOnTheLine;
+using e2etest::hex;
+using e2etest::readFile;
+using e2etest::RecordPieces;
 
 TEST_F(BoardOnTheLine, RoomRatesGoOutAsOneFrameAndTheFileKeepsThem)
 {
