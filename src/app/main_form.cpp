@@ -22,6 +22,8 @@ MainForm::MainForm(MainFormOptions options, QWidget* parent) : QWidget(parent), 
 {
     if (!m_options.clock)
         m_options.clock = [] { return QDateTime::currentDateTime(); };
+    if (!m_options.weatherFont)
+        m_options.weatherFont = raster::weatherFont;
     setObjectName(QStringLiteral("MainForm"));
     VorMsComm = new serial::VorMsComm(this);
     buildLayout();

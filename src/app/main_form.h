@@ -103,6 +103,10 @@ private:
     QString m_fjAreaText;
     QString m_wbAreaText;
     QString m_wenDuAreaText;
+    // While the weather send pauses, a lost line is told once, together with what the send
+    // could not do, when the pause ends.
+    bool m_weatherPausing = false;
+    QString m_lineLostDuringPause;
 
     serial::VorMsComm* VorMsComm = nullptr;
     QTimer* BJNowTimer = nullptr;

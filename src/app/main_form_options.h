@@ -1,4 +1,6 @@
 #pragma once
+#include "raster/weather_font.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -6,11 +8,14 @@
 
 namespace app {
 
-// What the main window takes from outside: where the board content file lies and where the
-// time comes from (the local clock in the program, a fixed one in tests).
+// What the main window takes from outside: where the board content file lies, where the time
+// comes from (the local clock in the program, a fixed one in tests) and which font draws the
+// weather text (the installed one in the program; tests try a machine without one).
+// An empty function stands for the program's choice.
 struct MainFormOptions {
     QString contentFilePath;
     std::function<QDateTime()> clock;
+    std::function<raster::WeatherFont()> weatherFont;
 };
 
 } // namespace app

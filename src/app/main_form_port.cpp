@@ -78,6 +78,10 @@ void MainForm::VorMsComm_OnComm(serial::VorMsComm::CommEvent event)
 void MainForm::VorMsComm_PortLost(const QString& reason)
 {
     GetValShape->showFailed(reason);
+    if (m_weatherPausing) {
+        m_lineLostDuringPause = reason;
+        return;
+    }
     showMessage(QStringLiteral("与显示屏的串口连接断开了：%1\n\n请检查串口线和串口设备是否接好，"
                                "然后按“打开串口”重新连接。")
                     .arg(reason));

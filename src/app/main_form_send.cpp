@@ -10,6 +10,10 @@
 #include "protocol/weather_dots.h"
 #include "raster/weather_raster.h"
 
+#include <QScopedValueRollback>
+
+#include <utility>
+
 namespace app {
 
 bool MainForm::areaUsable(const QString& areaName, protocol::DisplayArea area, const QString& storedText)
@@ -86,11 +90,21 @@ void MainForm::TxtSendCommand_Click()
         return;
     if (!SendTemperature())
         return;
-    PubModule::WaitMs(1000);
-    // The pause lets other handlers run: the operator may have closed the window, or another
-    // handler lost or closed the port (SendWeatherDots checks that).
+    {
+        const QScopedValueRollback pausing(m_weatherPausing, true);
+        PubModule::WaitMs(1000);
+    }
+    // The pause lets other handlers run: the operator may have closed the window, the line may
+    // have gone, or another handler closed the port (SendWeatherDots checks that).
+    const QString lineLost = std::exchange(m_lineLostDuringPause, QString());
     if (!isVisible())
         return;
+    if (!lineLost.isEmpty() && !VorMsComm->portOpen()) {
+        showMessage(QStringLiteral("与显示屏的串口连接断开了：%1\n\n温度已经发出，天气文字没有发送。"
+                                   "请检查串口线和串口设备是否接好，按“打开串口”重新连接后再按“发送天气预报”。")
+                        .arg(lineLost));
+        return;
+    }
     if (!SendWeatherDots())
         return;
     SaveBoardSettings();
@@ -98,7 +112,7 @@ void MainForm::TxtSendCommand_Click()
 
 bool MainForm::DrawWeatherText()
 {
-    const raster::WeatherFont weatherFont = raster::weatherFont();
+    const raster::WeatherFont weatherFont = m_options.weatherFont();
     if (!weatherFont.font) {
         showMessage(QStringLiteral("天气文字没有发送：%1").arg(weatherFont.missingHint));
         return false;

@@ -1,6 +1,7 @@
 #include "app/status_lamp.h"
 
 #include <QPainter>
+#include <QTextDocument>
 
 namespace app {
 
@@ -24,7 +25,8 @@ void StatusLamp::showOpen()
 
 void StatusLamp::showFailed(const QString& reason)
 {
-    setToolTip(reason);
+    // A tooltip renders anything that looks like markup; the reason may quote a typed port name.
+    setToolTip(Qt::convertFromPlainText(reason));
     setFill(QColor(0, 0, 0));
 }
 
