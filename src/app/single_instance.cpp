@@ -1,19 +1,40 @@
 #include "app/single_instance.h"
 
+#include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace app {
 
-SingleInstance::SingleInstance() : m_lock(std::make_unique<QLockFile>(lockFilePath()))
+SingleInstance::~SingleInstance()
 {
-    // The program runs for hours: only a dead owner makes the lock stale, never its age.
-    m_lock->setStaleLockTime(0);
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
 bool SingleInstance::acquire()
 {
-    return m_lock->tryLock(0);
+    if (m_fd >= 0)
+        return true;
+    const QByteArray path = QFile::encodeName(lockFilePath());
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return true; // without a place for the lock, running twice beats not running at all
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid()) + '\n';
+    if (::ftruncate(fd, 0) == 0)
+        (void)!::write(fd, pid.constData(), size_t(pid.size()));
+    return true;
 }
 
 QString SingleInstance::lockFilePath()

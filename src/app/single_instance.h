@@ -1,15 +1,18 @@
 #pragma once
 // Keeps a second copy of the program from running for the same user. The lock is a file in the
-// user's runtime directory that the running instance holds; a lock left behind by a run that
-// crashed is recognised as stale and taken over.
-#include <QLockFile>
-#include <memory>
+// user's runtime directory on which the running instance holds an advisory lock; the system
+// drops that lock when the process ends in any way, so a run that crashed or was killed never
+// blocks the next start. The file holds the owner's process id, for the curious.
+#include <QString>
 
 namespace app {
 
 class SingleInstance {
 public:
-    SingleInstance();
+    SingleInstance() = default;
+    ~SingleInstance();
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
 
     // False when another instance holds the lock.
     bool acquire();
@@ -17,7 +20,7 @@ public:
     static QString lockFilePath();
 
 private:
-    std::unique_ptr<QLockFile> m_lock;
+    int m_fd = -1;
 };
 
 } // namespace app
