@@ -115,7 +115,7 @@ protected:
 
     void hold(const QString& port)
     {
-        const QString probe = QStringLiteral(VORFJP_BINARY_DIR "/tests/serial/serial_port_probe");
+        const QString probe = QStringLiteral(SERIAL_PORT_PROBE);
         ASSERT_TRUE(QFileInfo(probe).isExecutable()) << "build the serial_port_probe target first";
         m_holder.start(probe, {QStringLiteral("hold"), port});
         ASSERT_TRUE(m_holder.waitForStarted(5000));
