@@ -1,6 +1,6 @@
 #include "app/cell_limited_edit.h"
 
-#include "app/display_cells.h"
+#include "storage/display_cells.h"
 
 #include <QValidator>
 
@@ -16,16 +16,16 @@ public:
 
     State validate(QString& input, int& pos) const override
     {
-        if (displayCells(input) <= m_limit)
+        if (storage::displayCells(input) <= m_limit)
             return Acceptable;
         const QString tail = input.mid(pos);
-        const int tailCells = displayCells(tail);
+        const int tailCells = storage::displayCells(tail);
         if (tailCells >= m_limit) {
-            input = cutToCells(input, m_limit);
+            input = storage::cutToCells(input, m_limit);
             pos = int(input.size());
             return Acceptable;
         }
-        const QString head = cutToCells(QStringView(input).first(pos), m_limit - tailCells);
+        const QString head = storage::cutToCells(QStringView(input).first(pos), m_limit - tailCells);
         input = head + tail;
         pos = int(head.size());
         return Acceptable;

@@ -1,6 +1,6 @@
 #include "app/name_label.h"
 
-#include "app/display_cells.h"
+#include "storage/display_cells.h"
 
 #include <QFontInfo>
 #include <QPainter>
@@ -21,7 +21,7 @@ void NameLabel::setCaption(const QString& caption)
 
 QStringList NameLabel::shownLines() const
 {
-    return wrapToCells(m_caption, m_cellsPerLine);
+    return storage::wrapToCells(m_caption, m_cellsPerLine);
 }
 
 int NameLabel::linePitch() const

@@ -1,43 +1,14 @@
 #include "board_layout.h"
 #include "board_model.h"
-#include "name_wrap.h"
 
 #include <gtest/gtest.h>
 
 using boardsim::CellGroup;
-using boardsim::wrapByCells;
 
 namespace {
 
 const QString kRoomNames = QStringLiteral("豪华套房商务套房公寓套房行政单间行政标间单 人 间标 准 间 加    床");
 const QString kCurrencyNames = QStringLiteral("美元欧元英镑港币日元澳元");
-
-TEST(NameWrapTest, RoomTypesWrapToEightLinesOfEightCells)
-{
-    const QStringList expected {
-        QStringLiteral("豪华套房"), QStringLiteral("商务套房"), QStringLiteral("公寓套房"), QStringLiteral("行政单间"),
-        QStringLiteral("行政标间"), QStringLiteral("单 人 间"), QStringLiteral("标 准 间"), QStringLiteral("加    床"),
-    };
-    EXPECT_EQ(wrapByCells(kRoomNames, 8), expected);
-    // As loaded from the content file: padded with blanks to 100 characters.
-    EXPECT_EQ(wrapByCells(kRoomNames.leftJustified(100), 8), expected);
-}
-
-TEST(NameWrapTest, CurrenciesWrapToTwoCharactersALine)
-{
-    EXPECT_EQ(wrapByCells(kCurrencyNames.leftJustified(100), 4),
-              (QStringList {QStringLiteral("美元"), QStringLiteral("欧元"), QStringLiteral("英镑"), QStringLiteral("港币"),
-                            QStringLiteral("日元"), QStringLiteral("澳元")}));
-}
-
-TEST(NameWrapTest, AsciiWordsBreakAtSpacesAndOverlongWordsAreCut)
-{
-    EXPECT_EQ(wrapByCells(QStringLiteral("USD EUR GBP"), 4),
-              (QStringList {QStringLiteral("USD"), QStringLiteral("EUR"), QStringLiteral("GBP")}));
-    EXPECT_EQ(wrapByCells(QStringLiteral("ABCDEFGHIJ"), 4),
-              (QStringList {QStringLiteral("ABCD"), QStringLiteral("EFGH"), QStringLiteral("IJ")}));
-    EXPECT_TRUE(wrapByCells(QStringLiteral("     "), 4).isEmpty());
-}
 
 storage::BoardContent content(qint16 fjAddress, qint16 fjLength, qint16 wbAddress, qint16 wbLength, qint16 wenDuAddress,
                               qint16 wenDuLength)

@@ -1,7 +1,7 @@
 #include "board_layout.h"
 
 #include "board_model.h"
-#include "name_wrap.h"
+#include "storage/display_cells.h"
 
 #include <algorithm>
 
@@ -39,12 +39,12 @@ BoardLayout contentLayout(const storage::BoardContent& content)
     if (framable(content.fjAddress, content.fjLength)) {
         layout.push_back({QStringLiteral("Room rates"), content.fjAddress, content.fjLength,
                           rowsOf(content.fjAddress, content.fjLength, kRoomRateCells, 1,
-                                 wrapByCells(content.fjNames, kRoomNameCells))});
+                                 storage::wrapToCells(content.fjNames, kRoomNameCells))});
     }
     if (framable(content.wbAddress, content.wbLength)) {
         layout.push_back({QStringLiteral("Exchange rates"), content.wbAddress, content.wbLength,
                           rowsOf(content.wbAddress, content.wbLength, kExchangeValueCells, 2,
-                                 wrapByCells(content.wbNames, kCurrencyNameCells))});
+                                 storage::wrapToCells(content.wbNames, kCurrencyNameCells))});
     }
     if (framable(content.wenDuAddress, content.wenDuLength)) {
         const int low = (content.wenDuLength + 1) / 2;

@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <QStringView>
 
-namespace app {
+namespace storage {
 
 int displayCells(QStringView text);
 
@@ -18,4 +18,4 @@ QString cutToCells(QStringView text, int limit);
 // so are spaces at the very end. An ASCII word longer than a line is broken where it must.
 QStringList wrapToCells(QStringView caption, int cellsPerLine);
 
-} // namespace app
+} // namespace storage

@@ -1,4 +1,4 @@
-#include "app/display_cells.h"
+#include "storage/display_cells.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ TEST_P(WrapToCells, BreaksWhereTheLabelWould)
     QStringList expected;
     for (const char* line : row.lines)
         expected << QString::fromUtf8(line);
-    EXPECT_EQ(app::wrapToCells(QString::fromStdString(row.caption), row.cellsPerLine), expected);
+    EXPECT_EQ(storage::wrapToCells(QString::fromStdString(row.caption), row.cellsPerLine), expected);
 }
 
 const std::string kRoomTypes = "豪华套房商务套房公寓套房行政单间行政标间单 人 间标 准 间 加    床";
@@ -50,20 +50,20 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(DisplayCells, ChineseCountsTwoAndAsciiOne)
 {
-    EXPECT_EQ(app::displayCells(u"多云转晴"), 8);
-    EXPECT_EQ(app::displayCells(u"abc 12"), 6);
-    EXPECT_EQ(app::displayCells(u"温度：5"), 7);
-    EXPECT_EQ(app::displayCells(u""), 0);
-    EXPECT_EQ(app::displayCells(QString::fromUcs4(U"\U00020000")), 2) << "a character beyond the BMP is one character";
+    EXPECT_EQ(storage::displayCells(u"多云转晴"), 8);
+    EXPECT_EQ(storage::displayCells(u"abc 12"), 6);
+    EXPECT_EQ(storage::displayCells(u"温度：5"), 7);
+    EXPECT_EQ(storage::displayCells(u""), 0);
+    EXPECT_EQ(storage::displayCells(QString::fromUcs4(U"\U00020000")), 2) << "a character beyond the BMP is one character";
 }
 
 TEST(DisplayCells, CutKeepsWholeCharactersWithinTheLimit)
 {
-    EXPECT_EQ(app::cutToCells(u"多云转晴有雨", 8), QStringLiteral("多云转晴"));
-    EXPECT_EQ(app::cutToCells(u"a多云", 4), QStringLiteral("a多")) << "half a Chinese character is never kept";
-    EXPECT_EQ(app::cutToCells(u"abcdefghij", 8), QStringLiteral("abcdefgh"));
-    EXPECT_EQ(app::cutToCells(u"12", 8), QStringLiteral("12"));
-    EXPECT_EQ(app::cutToCells(QString::fromUcs4(U"a\U00020000"), 2), QStringLiteral("a"))
+    EXPECT_EQ(storage::cutToCells(u"多云转晴有雨", 8), QStringLiteral("多云转晴"));
+    EXPECT_EQ(storage::cutToCells(u"a多云", 4), QStringLiteral("a多")) << "half a Chinese character is never kept";
+    EXPECT_EQ(storage::cutToCells(u"abcdefghij", 8), QStringLiteral("abcdefgh"));
+    EXPECT_EQ(storage::cutToCells(u"12", 8), QStringLiteral("12"));
+    EXPECT_EQ(storage::cutToCells(QString::fromUcs4(U"a\U00020000"), 2), QStringLiteral("a"))
         << "a surrogate pair is never split";
 }
 

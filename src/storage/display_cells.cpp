@@ -1,7 +1,7 @@
-#include "app/display_cells.h"
+#include "storage/display_cells.h"
 
 
-namespace app {
+namespace storage {
 
 namespace {
 
@@ -116,4 +116,4 @@ QStringList wrapToCells(QStringView caption, int cellsPerLine)
     return lines;
 }
 
-} // namespace app
+} // namespace storage
