@@ -106,6 +106,8 @@ private:
     // While the weather send pauses, a lost line is told once, together with what the send
     // could not do, when the pause ends.
     bool m_weatherPausing = false;
+    // A loss noticed by a write is reported by that write's own message.
+    bool m_writingFrame = false;
     QString m_lineLostDuringPause;
 
     serial::VorMsComm* VorMsComm = nullptr;

@@ -6,6 +6,7 @@
 #include "serial/port_choice.h"
 
 #include <QComboBox>
+#include <QScopedValueRollback>
 
 namespace app {
 
@@ -43,7 +44,11 @@ bool MainForm::ensurePortOpen()
 
 bool MainForm::writeFrame(const QByteArray& frame)
 {
-    const serial::VorMsComm::WriteResult written = VorMsComm->write(frame);
+    serial::VorMsComm::WriteResult written;
+    {
+        const QScopedValueRollback writing(m_writingFrame, true);
+        written = VorMsComm->write(frame);
+    }
     if (written.ok)
         return true;
     // A port that could not take a frame is of no further use until it is opened again; the lamp
@@ -78,6 +83,8 @@ void MainForm::VorMsComm_OnComm(serial::VorMsComm::CommEvent event)
 void MainForm::VorMsComm_PortLost(const QString& reason)
 {
     GetValShape->showFailed(reason);
+    if (m_writingFrame)
+        return;
     if (m_weatherPausing) {
         m_lineLostDuringPause = reason;
         return;

@@ -337,7 +337,7 @@ TEST_F(BoardOnTheLine, SendThatFindsTheLineGoneSaysTheFrameWasNotSentAndSavesNot
     field("FJValText_0")->setText(QStringLiteral("9"));
     click("SendFJCommand");
     EXPECT_FALSE(form->vorMsComm().portOpen());
-    ASSERT_FALSE(boxes.seen().empty());
+    ASSERT_EQ(boxes.seen().size(), 1u) << "one message for one fault";
     EXPECT_TRUE(boxes.seen().back().text.contains(QStringLiteral("没有发送"))) << boxes.seen().back().text.toStdString();
     EXPECT_EQ(readFile(contentPath), contentFile);
     EXPECT_EQ(lamp()->fillColour(), QColor(0, 0, 0));
