@@ -68,7 +68,7 @@ std::vector<DecodedItem> StreamDecoder::scan(bool giveUp)
                                         bytes.sliced(kPayloadOffset, exam.length - kFrameOverhead)});
             m_head += exam.length;
         } else if (exam.verdict == Verdict::Reject || giveUp) {
-            addNoise(QByteArrayView(m_buffer).sliced(m_head, 1), exam.reason, out);
+            addNoise(QByteArrayView(m_buffer).sliced(m_head, 1), describe(exam), out);
             ++m_head;
         } else {
             break;
@@ -96,38 +96,60 @@ StreamDecoder::Examination StreamDecoder::examineAtHead() const
 {
     const QByteArrayView rest = QByteArrayView(m_buffer).sliced(m_head);
     if (rest.size() < 3)
-        return {Verdict::NeedMore, 0, QStringLiteral("frame cut short before its length field")};
+        return {Verdict::NeedMore, 0, Problem::NoLengthYet};
 
     const int length = quint8(rest.at(1)) * 256 + quint8(rest.at(2));
     if (length < kShortestFrame)
-        return {Verdict::Reject, length, QStringLiteral("length %1 is below the minimum of %2").arg(length).arg(kShortestFrame)};
+        return {Verdict::Reject, length, Problem::TooShort};
     if (length > m_maxFrameLength)
-        return {Verdict::Reject, length,
-                QStringLiteral("length %1 is above the longest accepted frame of %2").arg(length).arg(m_maxFrameLength)};
+        return {Verdict::Reject, length, Problem::TooLong};
     if (rest.size() < length)
-        return {Verdict::NeedMore, length,
-                QStringLiteral("frame cut short: length %1 announced, %2 bytes came").arg(length).arg(rest.size())};
+        return {Verdict::NeedMore, length, Problem::CutShort};
 
     const quint8 end = quint8(rest.at(length - 1));
     if (end != kEtx)
-        return {Verdict::Reject, length,
-                QStringLiteral("end byte at offset %1 is %2, expected 0x03").arg(length - 1).arg(hexByte(end))};
+        return {Verdict::Reject, length, Problem::WrongEnd, end, kEtx};
 
     // XOR of the bytes at offsets 1 .. length-3 from the running XOR, so that a
     // stream full of long candidates costs no more than a short one.
     const quint8 expected = quint8(m_runningXor.at(m_head + length - 3)) ^ quint8(m_runningXor.at(m_head));
     const quint8 actual = quint8(rest.at(length - 2));
     if (actual != expected)
-        return {Verdict::Reject, length,
-                QStringLiteral("check byte is %1, expected %2").arg(hexByte(actual), hexByte(expected))};
+        return {Verdict::Reject, length, Problem::WrongCheck, actual, expected};
 
     const int markerOffset = m_shape == FrameShape::Sent ? kMarkerOffset : kDeviceOffset;
     const quint8 marker = quint8(rest.at(markerOffset));
     if (marker != kMarker)
-        return {Verdict::Reject, length,
-                QStringLiteral("byte at offset %1 is %2, expected the marker 0xEE").arg(markerOffset).arg(hexByte(marker))};
+        return {Verdict::Reject, length, Problem::NoMarker, marker, kMarker};
 
-    return {Verdict::Frame, length, {}};
+    return {Verdict::Frame, length};
+}
+
+QString StreamDecoder::describe(const Examination& exam) const
+{
+    switch (exam.problem) {
+    case Problem::NoLengthYet:
+        return QStringLiteral("frame cut short before its length field");
+    case Problem::TooShort:
+        return QStringLiteral("length %1 is below the minimum of %2").arg(exam.length).arg(kShortestFrame);
+    case Problem::TooLong:
+        return QStringLiteral("length %1 is above the longest accepted frame of %2").arg(exam.length).arg(m_maxFrameLength);
+    case Problem::CutShort:
+        return QStringLiteral("frame cut short: length %1 announced, %2 bytes came")
+            .arg(exam.length)
+            .arg(m_buffer.size() - m_head);
+    case Problem::WrongEnd:
+        return QStringLiteral("end byte at offset %1 is %2, expected 0x03").arg(exam.length - 1).arg(hexByte(exam.found));
+    case Problem::WrongCheck:
+        return QStringLiteral("check byte is %1, expected %2").arg(hexByte(exam.found), hexByte(exam.expected));
+    case Problem::NoMarker:
+        return QStringLiteral("byte at offset %1 is %2, expected the marker 0xEE")
+            .arg(m_shape == FrameShape::Sent ? kMarkerOffset : kDeviceOffset)
+            .arg(hexByte(exam.found));
+    case Problem::None:
+        break;
+    }
+    return {};
 }
 
 void StreamDecoder::addNoise(QByteArrayView bytes, const QString& reason, std::vector<DecodedItem>& out)

@@ -68,13 +68,19 @@ public:
 
 private:
     enum class Verdict { Frame, Reject, NeedMore };
+    // What is wrong at the head; the text is only made for bytes that are rejected, so that
+    // waiting for the rest of a frame costs no allocation per pushed chunk.
+    enum class Problem { None, NoLengthYet, TooShort, TooLong, CutShort, WrongEnd, WrongCheck, NoMarker };
     struct Examination {
         Verdict verdict;
         int length = 0;
-        QString reason;
+        Problem problem = Problem::None;
+        quint8 found = 0;
+        quint8 expected = 0;
     };
 
     std::vector<DecodedItem> scan(bool giveUp);
+    QString describe(const Examination& exam) const;
     Examination examineAtHead() const;
     void addNoise(QByteArrayView bytes, const QString& reason, std::vector<DecodedItem>& out);
     void closeRun(std::vector<DecodedItem>& out);
