@@ -2,6 +2,7 @@
 #include "app/main_form.h"
 
 #include "app/cell_limited_edit.h"
+#include "app/pub_module.h"
 #include "app/status_lamp.h"
 #include "protocol/device_number.h"
 #include "protocol/segment.h"
@@ -25,7 +26,7 @@ MainForm::MainForm(MainFormOptions options, QWidget* parent) : QWidget(parent), 
     if (!m_options.weatherFont)
         m_options.weatherFont = raster::weatherFont;
     setObjectName(QStringLiteral("MainForm"));
-    VorMsComm = new serial::VorMsComm(this);
+    m_link = new boardlink::BoardLink([](int ms) { PubModule::WaitMs(ms); }, this);
     buildLayout();
     connectHandlers();
 
@@ -47,8 +48,8 @@ void MainForm::connectHandlers()
     connect(SendWBCommand, &QPushButton::clicked, this, &MainForm::SendWBCommand_Click);
     connect(SeTimeCommand, &QPushButton::clicked, this, &MainForm::SeTimeCommand_Click);
     connect(TxtSendCommand, &QPushButton::clicked, this, &MainForm::TxtSendCommand_Click);
-    connect(VorMsComm, &serial::VorMsComm::onComm, this, &MainForm::VorMsComm_OnComm);
-    connect(VorMsComm, &serial::VorMsComm::portLost, this, &MainForm::VorMsComm_PortLost);
+    connect(m_link, &boardlink::BoardLink::onComm, this, &MainForm::VorMsComm_OnComm);
+    connect(m_link, &boardlink::BoardLink::lineLost, this, &MainForm::VorMsComm_PortLost);
     for (auto* field : FJValText)
         field->installEventFilter(this);
     for (auto* field : WbValTextA)
@@ -73,8 +74,8 @@ std::optional<QString> MainForm::Form_Load()
 
 void MainForm::Form_Unload()
 {
-    if (VorMsComm->portOpen())
-        VorMsComm->close();
+    if (m_link->isOpen())
+        m_link->close();
     serial::savePortChoice(RsCombo->currentText());
 }
 

@@ -2,8 +2,8 @@
 // The program's one window: the board content in five frames, the live clock, the serial port
 // with its status lamp, and the handlers behind every button and field.
 #include "app/main_form_options.h"
+#include "link/board_link.h"
 #include "protocol/display_data.h"
-#include "serial/vor_ms_comm.h"
 
 #include <QMessageBox>
 #include <QWidget>
@@ -39,7 +39,7 @@ public:
     protocol::DisplayArea wbArea() const { return {WbAddress, WbLength}; }
     protocol::DisplayArea wenDuArea() const { return {WenDuAddress, WenDuLength}; }
     const std::array<quint8, 2048>& dotBuffer() const { return DotBuffer; }
-    const serial::VorMsComm& vorMsComm() const { return *VorMsComm; }
+    const serial::VorMsComm& vorMsComm() const { return m_link->comm(); }
 
     // Every message to the operator goes through here: a standard box, plain text, default title.
     void showMessage(const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon);
@@ -81,7 +81,9 @@ private:
     // Says what is wrong when the content file gave an area that no frame can address.
     bool areaUsable(const QString& areaName, protocol::DisplayArea area, const QString& storedText);
     bool temperatureAreaUsable();
+    // Writes through the link; a failed write turns the lamp black and says so.
     bool writeFrame(const QByteArray& frame);
+    bool wentOut(const boardlink::SendOutcome& written);
     bool SendWeatherDots();
     bool DrawWeatherText();
     void SaveBoardSettings();
@@ -103,14 +105,9 @@ private:
     QString m_fjAreaText;
     QString m_wbAreaText;
     QString m_wenDuAreaText;
-    // While the weather send pauses, a lost line is told once, together with what the send
-    // could not do, when the pause ends.
-    bool m_weatherPausing = false;
-    // A loss noticed by a write is reported by that write's own message.
-    bool m_writingFrame = false;
-    QString m_lineLostDuringPause;
 
-    serial::VorMsComm* VorMsComm = nullptr;
+    // The line to the board; it owns the serial control VorMsComm.
+    boardlink::BoardLink* m_link = nullptr;
     QTimer* BJNowTimer = nullptr;
 
     QGroupBox* Frame1 = nullptr;
