@@ -1,5 +1,7 @@
 #include "app/single_instance.h"
 
+#include "storage/app_name.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
@@ -42,7 +44,7 @@ QString SingleInstance::lockFilePath()
     QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (dir.isEmpty())
         dir = QDir::tempPath();
-    return dir + QStringLiteral("/VorFJP.lock");
+    return dir + u'/' + QString::fromUtf16(storage::kApplicationName) + QStringLiteral(".lock");
 }
 
 } // namespace app

@@ -1,5 +1,7 @@
 #include "serial/port_choice.h"
 
+#include "storage/app_name.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -13,8 +15,6 @@ namespace serial {
 
 namespace {
 
-constexpr auto kOrganisation = "VorFJP";
-constexpr auto kApplication = "VorFJP";
 constexpr auto kGroup = "CommPort";
 constexpr auto kKey = "CommPort";
 constexpr auto kDefaultChoice = "1";
@@ -96,14 +96,16 @@ std::optional<QString> portNameForChoice(const QString& choiceText)
 
 QString loadPortChoice()
 {
-    QSettings settings(QString::fromLatin1(kOrganisation), QString::fromLatin1(kApplication));
+    const QString name = QString::fromUtf16(storage::kApplicationName);
+    QSettings settings(name, name);
     settings.beginGroup(QString::fromLatin1(kGroup));
     return settings.value(QString::fromLatin1(kKey), QString::fromLatin1(kDefaultChoice)).toString();
 }
 
 void savePortChoice(const QString& choice)
 {
-    QSettings settings(QString::fromLatin1(kOrganisation), QString::fromLatin1(kApplication));
+    const QString name = QString::fromUtf16(storage::kApplicationName);
+    QSettings settings(name, name);
     settings.beginGroup(QString::fromLatin1(kGroup));
     settings.setValue(QString::fromLatin1(kKey), choice);
 }
