@@ -112,8 +112,8 @@ void MainForm::buildFrame5()
     }
     SendFJCommand = makeButton(Frame5, QStringLiteral("SendFJCommand"), QStringLiteral("发送房价"),
                                twipsRect(120, 3720, 1935, 495));
-    FJNameLabel = place(new NameLabel(storage::kRoomNameLineCells, Frame5), QStringLiteral("FJNameLabel"), twipsRect(120, 360, 1215, 3255),
-                        uiFont(15, false));
+    FJNameLabel = place(new NameLabel(storage::kRoomNameLineCells, Frame5), QStringLiteral("FJNameLabel"),
+                        twipsRect(120, 360, 1215, 3255), uiFont(15, false));
     FJNameLabel->setCaption(QStringLiteral("豪华套房商务套房公寓套房行政单间行政标间单 人 间标 准 间 加    床"));
 }
 
@@ -123,15 +123,15 @@ void MainForm::buildFrame3()
                        uiFont(12, true));
     for (int i = 0; i < protocol::kValueRows; ++i) {
         const int height = i == 0 ? 315 : 360;
-        WbValTextA[i] = makeEdit(Frame3, indexed("WbValTextA", i), protocol::kExchangeRateWidth, QStringLiteral("123.456"),
-                                 twipsRect(840, kRowTops[i], 975, height), uiFont(12, false));
-        WbValTextB[i] = makeEdit(Frame3, indexed("WbValTextB", i), protocol::kExchangeRateWidth, QStringLiteral("123.888"),
-                                 twipsRect(1920, kRowTops[i], 975, height), uiFont(12, false));
+        WbValTextA[i] = makeEdit(Frame3, indexed("WbValTextA", i), protocol::kExchangeRateWidth,
+                                 QStringLiteral("123.456"), twipsRect(840, kRowTops[i], 975, height), uiFont(12, false));
+        WbValTextB[i] = makeEdit(Frame3, indexed("WbValTextB", i), protocol::kExchangeRateWidth,
+                                 QStringLiteral("123.888"), twipsRect(1920, kRowTops[i], 975, height), uiFont(12, false));
     }
     SendWBCommand = makeButton(Frame3, QStringLiteral("SendWBCommand"), QStringLiteral("发送牌价"),
                                twipsRect(480, 3720, 2055, 495));
-    WbNameLabel = place(new NameLabel(storage::kCurrencyNameLineCells, Frame3), QStringLiteral("WbNameLabel"), twipsRect(120, 360, 735, 3255),
-                        uiFont(15, false));
+    WbNameLabel = place(new NameLabel(storage::kCurrencyNameLineCells, Frame3), QStringLiteral("WbNameLabel"),
+                        twipsRect(120, 360, 735, 3255), uiFont(15, false));
     WbNameLabel->setCaption(QStringLiteral("美元欧元英镑港币日元澳元"));
 }
 
@@ -149,14 +149,14 @@ void MainForm::buildFrame2()
 {
     Frame2 = makeFrame(this, QStringLiteral("Frame2"), QStringLiteral("天气预报"), twipsRect(5520, 2400, 2415, 2055),
                        uiFont(12, true));
-    WenDuTextH = makeEdit(Frame2, QStringLiteral("WenDuTextH"), protocol::kTemperatureWidth, QStringLiteral("18"), twipsRect(1800, 885, 495, 405),
-                          uiFont(14.25, true));
-    WenDuTextL = makeEdit(Frame2, QStringLiteral("WenDuTextL"), protocol::kTemperatureWidth, QStringLiteral("12"), twipsRect(840, 885, 495, 405),
-                          uiFont(14.25, true));
+    WenDuTextH = makeEdit(Frame2, QStringLiteral("WenDuTextH"), protocol::kTemperatureWidth, QStringLiteral("18"),
+                          twipsRect(1800, 885, 495, 405), uiFont(14.25, true));
+    WenDuTextL = makeEdit(Frame2, QStringLiteral("WenDuTextL"), protocol::kTemperatureWidth, QStringLiteral("12"),
+                          twipsRect(840, 885, 495, 405), uiFont(14.25, true));
     TxtSendCommand = makeButton(Frame2, QStringLiteral("TxtSendCommand"), QStringLiteral("发送天气预报"),
                                 twipsRect(120, 1440, 2175, 495));
-    DotText = makeEdit(Frame2, QStringLiteral("DotText"), raster::kWeatherTextCells, QStringLiteral("多云转晴"), twipsRect(1200, 360, 1095, 345),
-                       uiFont(12, true));
+    DotText = makeEdit(Frame2, QStringLiteral("DotText"), raster::kWeatherTextCells, QStringLiteral("多云转晴"),
+                       twipsRect(1200, 360, 1095, 345), uiFont(12, true));
     Label3 = makeLabel(Frame2, QStringLiteral("Label3"), QStringLiteral("今日天气"), twipsRect(120, 405, 1095, 255),
                        uiFont(12, true));
     // The dash between the two temperatures, drawn from (1440, 1080) to (1680, 1080).

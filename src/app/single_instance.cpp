@@ -8,11 +8,43 @@
 #include <QFile>
 #include <QStandardPaths>
 
+#ifdef Q_OS_WIN
+// The Windows branch is not built on the project's Linux machines.
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+#endif
 
 namespace app {
+
+#ifdef Q_OS_WIN
+
+// A named mutex in the session's namespace; the system drops it with the last handle.
+SingleInstance::~SingleInstance()
+{
+    if (m_handle)
+        ::CloseHandle(m_handle);
+}
+
+bool SingleInstance::acquire()
+{
+    if (m_handle)
+        return true;
+    const QString name = QStringLiteral("Local\\") + QString::fromUtf16(storage::kApplicationName);
+    HANDLE handle = ::CreateMutexW(nullptr, FALSE, reinterpret_cast<LPCWSTR>(name.utf16()));
+    if (!handle)
+        return true; // without a mutex, running twice beats not running at all
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+        ::CloseHandle(handle);
+        return false;
+    }
+    m_handle = handle;
+    return true;
+}
+
+#else
 
 SingleInstance::~SingleInstance()
 {
@@ -38,6 +70,8 @@ bool SingleInstance::acquire()
         (void)!::write(fd, pid.constData(), size_t(pid.size()));
     return true;
 }
+
+#endif
 
 QString SingleInstance::lockFilePath()
 {

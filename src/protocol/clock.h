@@ -13,7 +13,6 @@ namespace protocol {
 
 // Year within the century, month, day, hour, minute, second.
 inline constexpr int kClockPayloadBytes = 6;
-inline constexpr int kClockFrameLength = kClockPayloadBytes + kFrameOverhead;
 
 // The 14-byte frame with the payload year within the century, month, day,
 // hour (0..23), minute, second, each as its plain binary value (23 -> 0x17; neither

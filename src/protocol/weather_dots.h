@@ -16,7 +16,6 @@ inline constexpr int kDotHeaderBytes = 6;
 inline constexpr int kDotBytesPerRowAt = 4;
 inline constexpr int kDotRowsAt = 5;
 inline constexpr int kWeatherDotPayloadBytes = kDotHeaderBytes + kDotBytes;
-inline constexpr int kWeatherDotFrameLength = kWeatherDotPayloadBytes + kFrameOverhead;
 
 // The 142-byte frame: the dot header, then the matrix row by row, top row first,
 // bit 7 the leftmost dot.

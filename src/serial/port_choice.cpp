@@ -36,6 +36,8 @@ std::optional<int> portNumber(const QString& text)
     return number;
 }
 
+// How a port is named is the one platform concern of this unit. The Windows branch is not
+// built on the project's Linux machines.
 #ifdef Q_OS_WIN
 
 QString numberedPort(int number) { return QStringLiteral("COM%1").arg(number); }
