@@ -26,9 +26,14 @@ bool MainForm::ensurePortOpen()
     return m_link->isOpen();
 }
 
-bool MainForm::writeFrame(const QByteArray& frame)
+bool MainForm::writeFrame(const std::optional<QByteArray>& frame)
 {
-    return wentOut(m_link->send(frame));
+    if (!frame) {
+        showMessage(QStringLiteral("数据没有发送到显示屏：按 VorFjp.ini 中的显示区设置组不成完整的数据帧。"
+                                   "请按显示屏的实际设置改正 VorFjp.ini，再重新启动程序。"));
+        return false;
+    }
+    return wentOut(m_link->send(*frame));
 }
 
 bool MainForm::wentOut(const boardlink::SendOutcome& written)
