@@ -7,6 +7,7 @@
 #include "protocol/device_number.h"
 #include "protocol/segment.h"
 #include "serial/port_choice.h"
+#include "share/line_share.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -29,6 +30,7 @@ MainForm::MainForm(MainFormOptions options, QWidget* parent) : QWidget(parent), 
     m_link = new boardlink::BoardLink([](int ms) { PubModule::WaitMs(ms); }, this);
     buildLayout();
     connectHandlers();
+    lendPort();
 
     BJNowTimer = new QTimer(this);
     BJNowTimer->setObjectName(QStringLiteral("BJNowTimer"));
@@ -57,6 +59,19 @@ void MainForm::connectHandlers()
     for (auto* field : WbValTextB)
         field->installEventFilter(this);
     LedIDText->installEventFilter(this);
+}
+
+void MainForm::lendPort()
+{
+    if (m_options.lineSocketPath.isEmpty())
+        return;
+    auto* share = new share::LineShare(*m_link, this);
+    // Without the socket the window works as before; other programs then open the port themselves.
+    if (!share->listen(m_options.lineSocketPath)) {
+        delete share;
+        return;
+    }
+    connect(share, &share::LineShare::sendFailed, this, [this](const QString& reason) { GetValShape->showFailed(reason); });
 }
 
 std::optional<QString> MainForm::Form_Load()

@@ -71,6 +71,7 @@ private:
     void buildFrame1();
     void arrangeTabOrder();
     void connectHandlers();
+    void lendPort();
 
     void Form_Unload();
     // True when the key is to be discarded.
