@@ -104,7 +104,12 @@ SendOutcome BoardLink::send(const QByteArray& frame)
 
 SendOutcome BoardLink::sendConnectionTest(quint8 deviceId)
 {
-    const SendOutcome sent = send(protocol::connectionTestFrame(deviceId));
+    return sendConnectionTest(protocol::connectionTestFrame(deviceId));
+}
+
+SendOutcome BoardLink::sendConnectionTest(const QByteArray& testFrame)
+{
+    const SendOutcome sent = send(testFrame);
     m_comm->setRThreshold(protocol::kReplyThreshold);
     return sent;
 }

@@ -76,6 +76,8 @@ public:
     // Writes the connection test frame, then sets the receive threshold to the shortest reply,
     // whatever the write did: the answer is read from the receive events.
     SendOutcome sendConnectionTest(quint8 deviceId);
+    // The same for a test frame built elsewhere (another program's, relayed by the window).
+    SendOutcome sendConnectionTest(const QByteArray& testFrame);
 
     // For the owner's handler of onComm: the device number of the reply when the bytes of a
     // receive event are exactly one well-formed reply; nullopt otherwise, and also when someone

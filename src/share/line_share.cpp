@@ -134,7 +134,8 @@ void LineShare::handle(QLocalSocket* socket, const LineRequest& request)
     }
     if (request.awaitAnswer)
         m_link.expectAnswer();
-    const boardlink::SendOutcome sent = m_link.send(request.frame);
+    const boardlink::SendOutcome sent =
+        request.awaitAnswer ? m_link.sendConnectionTest(request.frame) : m_link.send(request.frame);
     if (!sent.ok) {
         if (request.awaitAnswer)
             m_link.stopExpectingAnswer();
