@@ -4,6 +4,8 @@
 #include "board_fixture.h"
 #include "send_process.h"
 
+#include "protocol/stream_decoder.h"
+
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -112,6 +114,39 @@ TEST_F(WindowRunning, TestWithoutAnAnswerThroughTheWindowEndsWithTempFail)
     // A late answer is the operator's again.
     ASSERT_TRUE(board->write(hex("02 00 09 EE 00 21 05 C3 03")));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !boxes.seen().empty(); }, 3000));
+}
+
+TEST_F(WindowRunning, FramesOfBothProgramsStayWholeOnTheLine)
+{
+    startProgram();
+    click("OpenRs232Command");
+    // vorfjp-send's rooms and clock arrive while the window's weather send pauses.
+    QProcess process;
+    send.start(process, {QStringLiteral("--port"), pty.linkA(), QStringLiteral("--content"), contentPath,
+                         QStringLiteral("rooms"), QStringLiteral("time"), QStringLiteral("rooms")});
+    ASSERT_TRUE(process.waitForStarted(5000));
+    click("TxtSendCommand");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 20000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+
+    const int roomFrame = 32 + 12;
+    const int expected = 2 * roomFrame + 14 + 16 + 142;
+    ASSERT_TRUE(board->waitForBytes(expected, 5000));
+    EXPECT_FALSE(board->waitForBytes(expected + 1, 300));
+    protocol::StreamDecoder decoder;
+    std::vector<protocol::DecodedItem> items = decoder.push(board->received());
+    const std::vector<protocol::DecodedItem> rest = decoder.flush();
+    items.insert(items.end(), rest.begin(), rest.end());
+    std::vector<int> commands;
+    for (const protocol::DecodedItem& item : items) {
+        ASSERT_TRUE(std::holds_alternative<protocol::DecodedFrame>(item))
+            << std::get<protocol::RejectedRun>(item).reason.toStdString();
+        commands.push_back(std::get<protocol::DecodedFrame>(item).command);
+    }
+    EXPECT_EQ(commands.size(), 5u);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), 0x29), 1);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), 0x20), 1);
+    EXPECT_TRUE(boxes.seen().empty());
 }
 
 TEST_F(WindowRunning, WindowWithoutTheOpenPortLeavesItToVorfjpSend)
