@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/main_form.h"
 #include "app/single_instance.h"
+#include "storage/app_name.h"
 #include "storage/content_location.h"
 
 #include <QApplication>
@@ -17,7 +18,7 @@ namespace PubModule {
 
 int Main(int argc, char** argv)
 {
-    QCoreApplication::setApplicationName(QStringLiteral("VorFJP"));
+    QCoreApplication::setApplicationName(QString::fromUtf16(storage::kApplicationName));
     QCoreApplication::setApplicationVersion(QStringLiteral(VORFJP_VERSION));
     {
         // The command line is answered without connecting to a display, so that --help and

@@ -1,5 +1,6 @@
 #include "storage/content_location.h"
 
+#include "storage/app_name.h"
 #include "storage/content_file.h"
 
 #include <QDir>
@@ -37,7 +38,7 @@ QString installedTemplatePath(const ContentPlaces& places)
 
 QString perUserPath(const ContentPlaces& places)
 {
-    return contentFilePath(places.dataHome + QStringLiteral("/VorFJP"));
+    return contentFilePath(places.dataHome + u'/' + QString::fromUtf16(kApplicationName));
 }
 
 ContentChoice chooseContentFile(const ContentPlaces& places, const ContentFacts& facts)
