@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/main_form.h"
 #include "app/single_instance.h"
+#include "share/share_socket.h"
 #include "storage/app_name.h"
 #include "storage/content_location.h"
 
@@ -38,7 +39,8 @@ int Main(int argc, char** argv)
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(VORFJP_APP_ID));
     const storage::ContentFileResult content = storage::contentFileInUse(QCoreApplication::applicationDirPath());
-    app::MainForm form({content.path.value_or(QString()), [] { return QDateTime::currentDateTime(); }});
+    app::MainForm form({content.path.value_or(QString()), [] { return QDateTime::currentDateTime(); }, {},
+                        share::shareSocketPath()});
     if (!content.path) {
         form.showMessage(content.error);
         return 1;

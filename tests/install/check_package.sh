@@ -28,6 +28,10 @@ dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' > "$work/contents"
 for path in \
   /usr/bin/vorfjp \
   /usr/bin/vorfjp-boardsim \
+  /usr/bin/vorfjp-send \
+  /usr/share/man/man1/vorfjp-send.1.gz \
+  /usr/lib/systemd/user/vorfjp-clock-sync.service \
+  /usr/lib/systemd/user/vorfjp-clock-sync.timer \
   /usr/share/vorfjp/VorFjp.ini \
   /usr/share/applications/org.vorfjp.VorFJP.desktop \
   /usr/share/metainfo/org.vorfjp.VorFJP.metainfo.xml \

@@ -43,6 +43,11 @@ TEST_F(Installed, HoldsEveryFileOfAnInstallation)
     const QStringList files{
         QStringLiteral("bin/vorfjp"),
         QStringLiteral("bin/vorfjp-boardsim"),
+        QStringLiteral("bin/vorfjp-send"),
+        QStringLiteral("share/man/man1/vorfjp-send.1.gz"),
+        QStringLiteral("lib/systemd/user/vorfjp-clock-sync.service"),
+        QStringLiteral("lib/systemd/user/vorfjp-clock-sync.timer"),
+        QStringLiteral("share/vorfjp/translations/vorfjp-send_zh_CN.qm"),
         QStringLiteral("share/vorfjp/VorFjp.ini"),
         QStringLiteral("share/applications/") + kAppId + QStringLiteral(".desktop"),
         QStringLiteral("share/metainfo/") + kAppId + QStringLiteral(".metainfo.xml"),
@@ -177,6 +182,13 @@ TEST_F(Installed, UsersOwnFileIsKeptAtTheNextStart)
         runToEnd(tree.file(QStringLiteral("bin/vorfjp")), {QStringLiteral("--content-path")}, tree.environment());
     EXPECT_EQ(asked.exitCode, 0) << asked.err.toStdString();
     EXPECT_EQ(asked.out, tree.perUserContent() + u'\n');
+    EXPECT_EQ(readAll(tree.perUserContent()), own);
+
+    // The command-line sender reads the same file: its room-rate frame carries address 16.
+    const installtest::Run sent = runToEnd(tree.file(QStringLiteral("bin/vorfjp-send")),
+                                           {QStringLiteral("--dry-run"), QStringLiteral("rooms")}, tree.environment());
+    EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
+    EXPECT_TRUE(sent.out.startsWith(QStringLiteral("02 00 2C FF EE 25 00 10 00 20 "))) << sent.out.toStdString();
     EXPECT_EQ(readAll(tree.perUserContent()), own);
 }
 
