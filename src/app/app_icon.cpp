@@ -7,12 +7,20 @@
 
 namespace app {
 
-QIcon drawAppIcon()
+namespace {
+
+constexpr int kGrid = 32;
+
+} // namespace
+
+QImage drawAppIconImage(int size)
 {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.scale(qreal(size) / kGrid, qreal(size) / kGrid);
 
     static constexpr QRgb kRainbow[] = {0xff0000, 0xff8000, 0xffff00, 0x00c000, 0x0080ff, 0x0000ff, 0x8000ff};
     QLinearGradient gradient(2, 0, 30, 0);
@@ -31,9 +39,17 @@ QIcon drawAppIcon()
     font.setBold(true);
     painter.setFont(font);
     painter.setPen(QColor(0xc0, 0, 0));
-    painter.drawText(QRect(0, 16, 32, 16), Qt::AlignCenter, QStringLiteral("LED"));
+    painter.drawText(QRect(0, 16, kGrid, 16), Qt::AlignCenter, QStringLiteral("LED"));
     painter.end();
-    return QIcon(pixmap);
+    return image;
+}
+
+QIcon drawAppIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64})
+        icon.addPixmap(QPixmap::fromImage(drawAppIconImage(size)));
+    return icon;
 }
 
 } // namespace app

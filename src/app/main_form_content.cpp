@@ -74,7 +74,7 @@ void MainForm::SaveBoardSettings()
     const storage::SaveResult saved = storage::saveContentFile(m_options.contentFilePath, content);
     if (!saved.ok)
         showMessage(QStringLiteral("显示内容已经发送，但没有保存到 VorFjp.ini：%1\n\n"
-                                   "下次启动时会显示上次保存的内容。请检查程序目录能否写入。")
+                                   "下次启动时会显示上次保存的内容。请检查内容文件所在的文件夹能否写入。")
                         .arg(saved.error));
 }
 

@@ -4,9 +4,10 @@
 
 namespace PubModule {
 
-// Runs the program: ends at once (exit code 0) when another instance runs; otherwise loads the
-// main window from the board content file beside the executable, and either shows it or, when
-// the file cannot be loaded, says why in a message box and returns non-zero.
+// Runs the program: answers --help, --version and --content-path on the console; otherwise ends
+// at once (exit code 0) when another instance runs, or loads the main window from the board
+// content file in use (content_location.h) and either shows it or, when the file cannot be
+// created or loaded, says why in a message box and returns non-zero.
 int Main(int argc, char** argv);
 
 // Waits until more than ms milliseconds have passed on a monotonic clock while the window goes on

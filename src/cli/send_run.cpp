@@ -6,6 +6,9 @@
 #include "cli/send_text.h"
 #include "serial/port_choice.h"
 #include "storage/content_file.h"
+#include "storage/content_location.h"
+
+#include <QCoreApplication>
 
 #include <memory>
 
@@ -101,7 +104,18 @@ int runSend(const SendOptions& options, const QString& socketPath, QTextStream& 
     std::optional<storage::BoardContent> content;
     const bool contentNeeded = std::any_of(options.commands.begin(), options.commands.end(), needsContent);
     if (contentNeeded) {
-        const QString path = options.contentFile.value_or(storage::contentFileInUse());
+        QString path;
+        if (options.contentFile) {
+            path = *options.contentFile;
+        } else {
+            // The window's own choice, so that both programs keep to one file.
+            const storage::ContentFileResult inUse = storage::contentFileInUse(QCoreApplication::applicationDirPath());
+            if (!inUse.path) {
+                err << "vorfjp-send: " << inUse.error << Qt::endl;
+                return kContentUnusable;
+            }
+            path = *inUse.path;
+        }
         const storage::DecodeResult loaded = storage::loadContentFile(path);
         if (!loaded.content) {
             err << "vorfjp-send: " << SendText::tr("The content file %1 cannot be used:").arg(path) << ' '

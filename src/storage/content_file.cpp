@@ -2,7 +2,6 @@
 
 #include "storage/gbk.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -55,7 +54,7 @@ SaveProblem saveProblem(QFileDevice::FileError error)
     switch (error) {
     case QFileDevice::PermissionsError:
         return {QStringLiteral("没有写入权限"),
-                QStringLiteral("请让当前用户可以写入程序所在的文件夹和该文件，然后重新发送")};
+                QStringLiteral("请让当前用户可以写入该文件和它所在的文件夹，然后重新发送")};
     case QFileDevice::ResourceError:
     case QFileDevice::WriteError:
         return {QStringLiteral("写入没有完成，磁盘可能已满"), QStringLiteral("请腾出磁盘空间后重新发送")};
@@ -64,7 +63,7 @@ SaveProblem saveProblem(QFileDevice::FileError error)
                 QStringLiteral("请检查该文件是否被其他程序占用或设为只读，然后重新发送")};
     default:
         return {QStringLiteral("无法创建新文件"),
-                QStringLiteral("请检查程序所在的文件夹是否存在、是否可以写入，然后重新发送")};
+                QStringLiteral("请检查该文件所在的文件夹是否存在、是否可以写入，然后重新发送")};
     }
 }
 
@@ -81,14 +80,9 @@ SaveResult saveFailure(const QString& path, const SaveProblem& problem, const QS
 
 } // namespace
 
-QString contentFilePath(const QString& programDir)
+QString contentFilePath(const QString& folder)
 {
-    return programDir + u'/' + QLatin1String(kFileName);
-}
-
-QString contentFileInUse()
-{
-    return contentFilePath(QCoreApplication::applicationDirPath());
+    return folder + u'/' + QLatin1String(kFileName);
 }
 
 DecodeResult loadContentFile(const QString& path)
@@ -97,7 +91,7 @@ DecodeResult loadContentFile(const QString& path)
     if (info.isDir())
         return loadFailure(path, QStringLiteral("这是一个文件夹，不是文件。请删除或改名该文件夹，并放入随程序提供的内容文件。"));
     if (!info.exists())
-        return loadFailure(path, QStringLiteral("文件不存在。请把随程序提供的内容文件放到程序所在的文件夹。"));
+        return loadFailure(path, QStringLiteral("文件不存在。请把随程序提供的内容文件复制到这里。"));
     if (!info.isFile())
         return loadFailure(path, QStringLiteral("这不是普通文件。请换成随程序提供的内容文件。"));
 

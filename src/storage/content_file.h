@@ -5,19 +5,15 @@
 #include <QByteArrayView>
 #include <QString>
 
-// The board content file "VorFjp.ini" beside the program: the content record as its
-// first line, in GBK, ended by CR LF.
+// The board content file "VorFjp.ini" (where it lives: content_location.h): the content
+// record as its first line, in GBK, ended by CR LF.
 namespace storage {
 
 // Files larger than this are refused unread: a real content file is one line of
 // 548 characters, at most 1098 bytes with its line end.
 constexpr qint64 kMaxContentFileBytes = 64 * 1024;
 
-QString contentFilePath(const QString& programDir); // programDir + "/VorFjp.ini"
-
-// The content file the window uses, and so every program that sends what the window would:
-// the one beside the running program. Needs a QCoreApplication.
-QString contentFileInUse();
+QString contentFilePath(const QString& folder); // folder + "/VorFjp.ini"
 
 // Reads the first line and decodes it. The line ends at CR LF, at LF, or at a CR on its
 // own (files from editors that end lines with CR only); a last line without a line end

@@ -24,6 +24,7 @@ public:
         dir.mkpath(QStringLiteral("program"));
         dir.mkpath(QStringLiteral("run"));
         dir.mkpath(QStringLiteral("config"));
+        dir.mkpath(QStringLiteral("data"));
         QFile::setPermissions(dir.filePath(QStringLiteral("run")),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         m_program = dir.filePath(QStringLiteral("program/vorfjp"));
@@ -38,6 +39,7 @@ public:
 
     QString lockFile() const { return m_dir.filePath(QStringLiteral("run/VorFJP.lock")); }
     QString configDir() const { return m_dir.filePath(QStringLiteral("config")); }
+    QString dataDir() const { return m_dir.filePath(QStringLiteral("data")); }
 
     // Starts the program from another working directory, as a desktop launcher would.
     void start(QProcess& process, const QString& platform = QStringLiteral("offscreen"),
@@ -46,6 +48,7 @@ public:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.filePath(QStringLiteral("run")));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configDir());
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), dataDir());
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
         if (!display.isEmpty())
             environment.insert(QStringLiteral("DISPLAY"), display);
@@ -153,6 +156,7 @@ TEST_P(ProgramStartFailure, ShowsOnlyAMessageAndEndsWithAnErrorWhenItIsClosed)
     ASSERT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << process.readAllStandardError().toStdString();
     EXPECT_NE(process.exitCode(), 0);
+    EXPECT_TRUE(QDir(program.dataDir()).isEmpty()) << "a failed start left a per-user file behind";
     stop(process);
 }
 

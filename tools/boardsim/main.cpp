@@ -34,7 +34,9 @@ int main(int argc, char** argv)
     const bool headless = boardsim::wantsHeadless(argc, argv);
     std::unique_ptr<QCoreApplication> app = headless ? std::make_unique<QCoreApplication>(argc, argv)
                                                      : std::make_unique<QApplication>(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("boardsim"));
+    // Named as installed, for --version.
+    QCoreApplication::setApplicationName(QStringLiteral("vorfjp-boardsim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VORFJP_VERSION));
 
     const boardsim::ParsedOptions parsed = boardsim::parseOptions(QCoreApplication::arguments());
     if (!parsed.error.isEmpty())

@@ -22,6 +22,7 @@ ParsedOptions parseOptions(const QStringList& arguments)
     parser.setApplicationDescription(QStringLiteral(
         "Virtual LED board: serves a serial line like the board does and shows what it would display."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption pty(QStringLiteral("pty"),
                                  QStringLiteral("Create a pseudo-terminal pair; print the path the program should open."));
     const QCommandLineOption link(QStringLiteral("link"), QStringLiteral("With --pty, keep a symbolic link to it at <path>."),
@@ -44,6 +45,8 @@ ParsedOptions parseOptions(const QStringList& arguments)
     }
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
     Options& options = parsed.options;
     options.pty = parser.isSet(pty);
     options.link = parser.value(link);
