@@ -2,6 +2,7 @@
 #include "app/main_form.h"
 
 #include "app/cell_limited_edit.h"
+#include "app/port_combo.h"
 #include "app/status_lamp.h"
 #include "protocol/device_number.h"
 #include "protocol/segment.h"
@@ -60,8 +61,10 @@ void MainForm::connectHandlers()
 
 std::optional<QString> MainForm::Form_Load()
 {
+    QStringList numbered;
     for (int port = 1; port <= 16; ++port)
-        RsCombo->addItem(QString::number(port));
+        numbered << QString::number(port);
+    RsCombo->setFixedItems(numbered);
     DeviceId = 255;
     LedIDText->setText(QStringLiteral("255"));
     if (auto failure = LoadBoardSettings())

@@ -11,13 +11,14 @@
 #include <array>
 #include <optional>
 
-class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTimer;
 
 namespace app {
+
+class PortCombo;
 
 class CellLimitedEdit;
 class NameLabel;
@@ -139,7 +140,7 @@ private:
     QLabel* Label3 = nullptr;
 
     CellLimitedEdit* LedIDText = nullptr;
-    QComboBox* RsCombo = nullptr;
+    PortCombo* RsCombo = nullptr;
     QPushButton* ExitCommand = nullptr;
     QPushButton* OpenRs232Command = nullptr;
     QPushButton* FindCommand = nullptr;

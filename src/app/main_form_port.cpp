@@ -1,6 +1,7 @@
 // The serial link: opening the chosen port, the connection test and the board's reply.
 #include "app/main_form.h"
 
+#include "app/port_combo.h"
 #include "app/status_lamp.h"
 #include "protocol/connection_test.h"
 #include "serial/port_choice.h"
@@ -51,6 +52,11 @@ bool MainForm::writeFrame(const QByteArray& frame)
     }
     if (written.ok)
         return true;
+    if (written.busy) {
+        // Another frame is still on its way; the port stays as it is for it.
+        showMessage(QStringLiteral("数据没有发送到显示屏：%1").arg(written.reason));
+        return false;
+    }
     // A port that could not take a frame is of no further use until it is opened again; the lamp
     // must not stay green over a closed port.
     VorMsComm->close();

@@ -1,7 +1,13 @@
 #include "serial/vor_ms_comm.h"
 
+#include "net/socket_line.h"
+#include "serial/port_choice.h"
+
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QScopedValueRollback>
+#include <QTimer>
 
 #include <limits>
 
@@ -16,6 +22,12 @@ namespace serial {
 namespace {
 
 constexpr qint32 kBaudRate = 57600;
+constexpr net::LineSettings kServerLine {kBaudRate, 8, net::LineSettings::Parity::None, net::LineSettings::StopBits::One};
+
+qint64 seconds(std::chrono::milliseconds span)
+{
+    return std::chrono::duration_cast<std::chrono::seconds>(span).count();
+}
 
 // QSerialPort keeps a port under /dev by its bare name ("ttyUSB0", "pts/4").
 QString devicePath(const QString& portName)
@@ -42,24 +54,35 @@ bool mayReadAndWrite(const QString& path)
 
 VorMsComm::VorMsComm(QObject* parent)
     : QObject(parent)
+    , m_server(new net::SocketLine(this))
 {
     connect(&m_port, &QSerialPort::readyRead, this, &VorMsComm::handleReadyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &VorMsComm::handleError);
+    connect(m_server, &net::SocketLine::received, this, &VorMsComm::handleReadyRead);
+    connect(m_server, &net::SocketLine::lost, this, &VorMsComm::loseDevice);
 }
+
+VorMsComm::~VorMsComm() = default;
 
 bool VorMsComm::portOpen() const
 {
-    return m_port.isOpen();
+    return m_port.isOpen() || m_server->isOpen();
 }
 
 QString VorMsComm::portName() const
 {
+    if (!m_serverName.isEmpty())
+        return m_serverName;
     return devicePath(m_port.portName());
 }
 
 VorMsComm::OpenResult VorMsComm::open(const QString& portName)
 {
+    if (m_waiting)
+        return {false, tr("上一次发送或连接还没有结束，这次没有打开串口。请稍候再试。"), OpenFailure::Busy};
     close();
+    if (serverAddressForChoice(portName))
+        return openServer(portName);
     m_port.setPortName(portName);
     m_port.setBaudRate(kBaudRate);
     m_port.setDataBits(QSerialPort::Data8);
@@ -81,6 +104,58 @@ VorMsComm::OpenResult VorMsComm::open(const QString& portName)
     // bytes the driver kept from before would otherwise pass for a reply.
     m_port.clear(QSerialPort::Input);
     return {true, {}, OpenFailure::None};
+}
+
+VorMsComm::OpenResult VorMsComm::openServer(const QString& name)
+{
+    const std::optional<net::ServerAddress> address = serverAddressForChoice(name);
+    m_serverName = choiceForServerAddress(*address);
+    net::SocketLine::ConnectResult connected;
+    {
+        const QScopedValueRollback waiting(m_waiting, true);
+        connected = m_server->connectTo(*address, kServerLine, kConnectTimeout);
+    }
+    using Failure = net::SocketLine::Failure;
+    const QString server = m_serverName;
+    switch (connected.failure) {
+    case Failure::None:
+        return {true, {}, OpenFailure::None};
+    case Failure::Refused:
+        m_serverName.clear();
+        return {false,
+                tr("无法连接串口服务器 %1：对方拒绝连接。请检查地址和端口号是否正确，"
+                   "串口服务器（例如 ser2net）是否已经启动。").arg(server),
+                OpenFailure::Refused};
+    case Failure::UnknownHost:
+        m_serverName.clear();
+        return {false, tr("找不到串口服务器 %1 的主机。请检查主机名是否写对，或改用 IP 地址。").arg(server),
+                OpenFailure::UnknownHost};
+    case Failure::TimedOut:
+        m_serverName.clear();
+        return {false,
+                tr("连接串口服务器 %1 超时：%2 秒内没有完成连接（%3）。请检查网络连接和服务器地址，然后再试。")
+                    .arg(server)
+                    .arg(seconds(kConnectTimeout))
+                    .arg(connected.detail),
+                OpenFailure::TimedOut};
+    case Failure::ClosedByServer:
+        m_serverName.clear();
+        return {false,
+                tr("串口服务器 %1 关闭了连接。它的串口可能正被别的客户端使用，或服务器不接受这种连接。"
+                   "请检查服务器的设置后再试。").arg(server),
+                OpenFailure::ClosedByServer};
+    case Failure::NoComPortOption:
+    case Failure::SettingsRefused:
+        m_serverName.clear();
+        return {false,
+                tr("串口服务器 %1 没有把串口设成 57600,n,8,1（%2）。请确认服务器支持 RFC 2217，"
+                   "或在服务器上设好串口参数后改用 tcp:// 连接。").arg(server, connected.detail),
+                OpenFailure::NotADeviceServer};
+    case Failure::Other:
+        break;
+    }
+    m_serverName.clear();
+    return {false, tr("无法连接串口服务器 %1：%2。").arg(server, connected.detail), OpenFailure::Other};
 }
 
 VorMsComm::OpenResult VorMsComm::openFailure() const
@@ -110,6 +185,10 @@ VorMsComm::OpenResult VorMsComm::openFailure() const
 
 void VorMsComm::close()
 {
+    if (!m_serverName.isEmpty()) {
+        m_server->close();
+        m_serverName.clear();
+    }
     if (!m_port.isOpen() || m_closing)
         return;
     const QScopedValueRollback closing(m_closing, true);
@@ -119,8 +198,37 @@ void VorMsComm::close()
 
 VorMsComm::WriteResult VorMsComm::write(const QByteArray& frame)
 {
-    if (!m_port.isOpen())
+    if (m_waiting)
+        return {false, tr("上一帧数据还没有发完，这一帧没有发出。请稍候再发送。"), true};
+    if (!portOpen())
         return {false, tr("串口没有打开，数据没有发出。请先点击“打开串口”。")};
+    const QScopedValueRollback waiting(m_waiting, true);
+    return m_server->isOpen() ? writeServer(frame) : writeSerial(frame);
+}
+
+VorMsComm::WriteResult VorMsComm::writeServer(const QByteArray& frame)
+{
+    const QString server = m_serverName;
+    const net::SocketLine::WriteResult written = m_server->write(frame, kWriteTimeout);
+    switch (written.outcome) {
+    case net::SocketLine::WriteOutcome::Done:
+        return {true, {}};
+    case net::SocketLine::WriteOutcome::TimedOut:
+        m_serverName.clear();
+        return {false, tr("串口服务器 %1 在 %2 秒内没有收下整帧数据（%3），连接已关闭。"
+                          "请检查服务器和它后面的显示屏，然后重新打开串口。")
+                           .arg(server)
+                           .arg(seconds(kWriteTimeout))
+                           .arg(written.detail)};
+    case net::SocketLine::WriteOutcome::Lost:
+    case net::SocketLine::WriteOutcome::NotOpen:
+        break;
+    }
+    return {false, tr("与串口服务器 %1 的连接已断开，数据没有完整发出。请检查网络和服务器后重新打开串口。").arg(server)};
+}
+
+VorMsComm::WriteResult VorMsComm::writeSerial(const QByteArray& frame)
+{
     const auto lost = [this] {
         return WriteResult {false, tr("串口 %1 的设备已断开，数据没有发出。请检查连接后重新打开串口。").arg(portName())};
     };
@@ -131,6 +239,7 @@ VorMsComm::WriteResult VorMsComm::write(const QByteArray& frame)
     }
     m_port.clearError();
     qint64 accepted = 0;
+    bool drained = false;
     {
         const QScopedValueRollback writing(m_writing, true);
         accepted = m_port.write(frame);
@@ -140,6 +249,8 @@ VorMsComm::WriteResult VorMsComm::write(const QByteArray& frame)
         // driver buffer (EAGAIN) for a vanished device.
         if (accepted > 0 && line == LineState::Writable)
             m_port.flush();
+        if (accepted == frame.size() && m_port.error() == QSerialPort::NoError)
+            drained = waitForSerialOutput();
     }
     if (!m_port.isOpen())
         return lost();
@@ -153,7 +264,40 @@ VorMsComm::WriteResult VorMsComm::write(const QByteArray& frame)
                            .arg(qMax<qint64>(accepted, 0))
                            .arg(detail)};
     }
+    if (!drained) {
+        const qint64 left = m_port.bytesToWrite();
+        m_port.clear(QSerialPort::Output);
+        return {false, tr("串口 %1 在 %2 秒内没有发完这一帧，还剩 %3 个字节，已放弃。请检查串口线和显示屏是否在接收，然后重新发送。")
+                           .arg(portName())
+                           .arg(seconds(kWriteTimeout))
+                           .arg(left)};
+    }
     return {true, {}};
+}
+
+bool VorMsComm::waitForSerialOutput()
+{
+    const QDeadlineTimer deadline(kWriteTimeout);
+    bool readDuringWait = false;
+    const auto settled = [this] {
+        return !m_port.isOpen() || m_port.bytesToWrite() == 0 || m_port.error() != QSerialPort::NoError;
+    };
+    while (!settled() && !deadline.hasExpired()) {
+        QEventLoop loop;
+        QTimer timer;
+        timer.setSingleShot(true);
+        connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        connect(&m_port, &QSerialPort::bytesWritten, &loop, &QEventLoop::quit);
+        connect(&m_port, &QSerialPort::aboutToClose, &loop, &QEventLoop::quit);
+        connect(&m_port, &QSerialPort::errorOccurred, &loop, &QEventLoop::quit);
+        connect(&m_port, &QSerialPort::readyRead, &loop, [&readDuringWait] { readDuringWait = true; });
+        timer.start(std::max<qint64>(deadline.remainingTime(), 0));
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    // A reply that came in meanwhile is raised once the write is over, not inside it.
+    if (readDuringWait)
+        QMetaObject::invokeMethod(this, &VorMsComm::handleReadyRead, Qt::QueuedConnection);
+    return m_port.isOpen() && m_port.bytesToWrite() == 0;
 }
 
 VorMsComm::LineState VorMsComm::lineState() const
@@ -182,23 +326,32 @@ int VorMsComm::rThreshold() const
 
 int VorMsComm::inBufferCount() const
 {
-    return static_cast<int>(qMin<qint64>(m_port.bytesAvailable(), std::numeric_limits<int>::max()));
+    const qint64 waiting = m_server->isOpen() ? m_server->bytesWaiting() : m_port.bytesAvailable();
+    return static_cast<int>(qMin<qint64>(waiting, std::numeric_limits<int>::max()));
 }
 
 QByteArray VorMsComm::input()
 {
+    if (m_server->isOpen())
+        return m_server->takeAll();
     return m_port.isOpen() ? m_port.readAll() : QByteArray();
 }
 
 void VorMsComm::clearInput()
 {
+    if (m_server->isOpen())
+        m_server->discardAll();
     if (m_port.isOpen())
         m_port.clear(QSerialPort::Input);
 }
 
 void VorMsComm::handleReadyRead()
 {
-    if (m_rThreshold > 0 && m_port.bytesAvailable() >= m_rThreshold)
+    // Raised after the wait instead: an event handler with a modal dialog
+    // would otherwise hold the frame's write open until the dialog is closed.
+    if (m_waiting && m_port.isOpen())
+        return;
+    if (m_rThreshold > 0 && inBufferCount() >= m_rThreshold)
         raise(CommEvent::Receive);
 }
 
@@ -237,6 +390,13 @@ void VorMsComm::handleError(QSerialPort::SerialPortError error)
 
 void VorMsComm::loseDevice(const QString& detail)
 {
+    if (!m_serverName.isEmpty()) {
+        const QString server = m_serverName;
+        close();
+        emit portLost(tr("与串口服务器 %1 的连接断开了（%2），连接已关闭。请检查网络和服务器，"
+                         "下次发送时会重新连接。").arg(server, detail));
+        return;
+    }
     if (!m_port.isOpen())
         return;
     const QString name = portName();

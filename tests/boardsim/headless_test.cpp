@@ -29,7 +29,9 @@ protected:
         m_process.setArguments(QStringList {QStringLiteral("--headless"), QStringLiteral("--pty")} + extra);
         m_process.start();
         ASSERT_TRUE(m_process.waitForStarted(5000));
-        m_slavePath = QString::fromLocal8Bit(readLine().trimmed());
+        const QJsonObject line = readJson();
+        ASSERT_EQ(line.value(QStringLiteral("kind")).toString(), QStringLiteral("line"));
+        m_slavePath = line.value(QStringLiteral("pty")).toString();
         ASSERT_TRUE(m_slavePath.startsWith(QLatin1String("/dev/pts/"))) << m_slavePath.toStdString();
         m_fd = ::open(QFile::encodeName(m_slavePath).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         ASSERT_GE(m_fd, 0);
