@@ -265,10 +265,15 @@ VorMsComm::WriteResult VorMsComm::writeSerial(const QByteArray& frame)
                            .arg(detail)};
     }
     if (!drained) {
+        // Closing drops the rest of this frame from QSerialPort's own buffer;
+        // clearing the output would also flush the driver, losing the earlier
+        // frames that were reported done.
         const qint64 left = m_port.bytesToWrite();
-        m_port.clear(QSerialPort::Output);
-        return {false, tr("串口 %1 在 %2 秒内没有发完这一帧，还剩 %3 个字节，已放弃。请检查串口线和显示屏是否在接收，然后重新发送。")
-                           .arg(portName())
+        const QString name = portName();
+        close();
+        return {false, tr("串口 %1 在 %2 秒内没有发完这一帧，还剩 %3 个字节没有发出，串口已关闭。"
+                          "请检查串口线和显示屏是否在接收，然后重新打开串口再发送。")
+                           .arg(name)
                            .arg(seconds(kWriteTimeout))
                            .arg(left)};
     }
