@@ -65,8 +65,8 @@ std::optional<QString> MainForm::Form_Load()
     for (int port = 1; port <= 16; ++port)
         numbered << QString::number(port);
     RsCombo->setFixedItems(numbered);
-    DeviceId = 255;
-    LedIDText->setText(QStringLiteral("255"));
+    DeviceId = protocol::kEveryDevice;
+    LedIDText->setText(QString::number(DeviceId));
     if (auto failure = LoadBoardSettings())
         return failure;
     RsCombo->setEditText(serial::loadPortChoice());
@@ -116,7 +116,7 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event)
         return false;
     const int key = static_cast<QKeyEvent*>(event)->key();
     for (const auto* column : {&FJValText, &WbValTextA, &WbValTextB}) {
-        for (int i = 0; i < 10; ++i) {
+        for (int i = 0; i < protocol::kValueRows; ++i) {
             if ((*column)[i] == watched)
                 return ValText_KeyPress(i, key);
         }

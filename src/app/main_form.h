@@ -1,6 +1,7 @@
 #pragma once
 // The program's one window: the board content in five frames, the live clock, the serial port
 // with its status lamp, and the handlers behind every button and field.
+#include "app/cell_limited_edit.h"
 #include "app/main_form_options.h"
 #include "protocol/display_data.h"
 #include "serial/vor_ms_comm.h"
@@ -19,8 +20,6 @@ class QTimer;
 namespace app {
 
 class PortCombo;
-
-class CellLimitedEdit;
 class NameLabel;
 class StatusLamp;
 
@@ -39,7 +38,6 @@ public:
     protocol::DisplayArea fjArea() const { return {FjAddress, FjLength}; }
     protocol::DisplayArea wbArea() const { return {WbAddress, WbLength}; }
     protocol::DisplayArea wenDuArea() const { return {WenDuAddress, WenDuLength}; }
-    const std::array<quint8, 2048>& dotBuffer() const { return DotBuffer; }
     const serial::VorMsComm& vorMsComm() const { return *VorMsComm; }
 
     // Every message to the operator goes through here: a standard box, plain text, default title.
@@ -81,8 +79,8 @@ private:
     bool ensurePortOpen();
     // Says what is wrong when the content file gave an area that no frame can address.
     bool areaUsable(const QString& areaName, protocol::DisplayArea area, const QString& storedText);
-    bool temperatureAreaUsable();
-    bool writeFrame(const QByteArray& frame);
+    // False, after telling the operator, when no frame could be built or the line did not take it.
+    bool writeFrame(const std::optional<QByteArray>& frame);
     bool SendWeatherDots();
     bool DrawWeatherText();
     void SaveBoardSettings();
@@ -91,7 +89,7 @@ private:
 
     MainFormOptions m_options;
 
-    quint8 DeviceId = 255;
+    quint8 DeviceId = protocol::kEveryDevice;
     std::array<quint8, 13> SegmentCodes{};
     qint16 FjAddress = 0;
     qint16 FjLength = 0;
@@ -120,9 +118,9 @@ private:
     QGroupBox* Frame4 = nullptr;
     QGroupBox* Frame5 = nullptr;
 
-    std::array<CellLimitedEdit*, 10> FJValText{};
-    std::array<CellLimitedEdit*, 10> WbValTextA{};
-    std::array<CellLimitedEdit*, 10> WbValTextB{};
+    ValueFields FJValText{};
+    ValueFields WbValTextA{};
+    ValueFields WbValTextB{};
     NameLabel* FJNameLabel = nullptr;
     NameLabel* WbNameLabel = nullptr;
     QPushButton* SendFJCommand = nullptr;

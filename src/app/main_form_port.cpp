@@ -13,9 +13,6 @@ namespace app {
 
 void MainForm::OpenCommPort()
 {
-    if (VorMsComm->portOpen())
-        VorMsComm->close();
-
     QString reason;
     const QString choice = RsCombo->currentText();
     if (const std::optional<QString> portName = serial::portNameForChoice(choice)) {
@@ -24,14 +21,14 @@ void MainForm::OpenCommPort()
             GetValShape->showOpen();
             return;
         }
-        reason = opened.reason;
+        reason = opened.reason; // open() closed the port first and leaves it closed
     } else {
+        // A text that names no port still ends with the port closed.
+        VorMsComm->close();
         reason = QStringLiteral("“%1”不是串口号。请在“串口号”一栏填写串口的编号（例如 1 到 16），"
                                 "或串口设备的完整路径，然后再试。")
                      .arg(choice);
     }
-    if (VorMsComm->portOpen())
-        VorMsComm->close();
     GetValShape->showFailed(reason);
     showMessage(QStringLiteral("端口打开错误~!\n\n") + reason);
 }
@@ -43,12 +40,17 @@ bool MainForm::ensurePortOpen()
     return VorMsComm->portOpen();
 }
 
-bool MainForm::writeFrame(const QByteArray& frame)
+bool MainForm::writeFrame(const std::optional<QByteArray>& frame)
 {
+    if (!frame) {
+        showMessage(QStringLiteral("数据没有发送到显示屏：按 VorFjp.ini 中的显示区设置组不成完整的数据帧。"
+                                   "请按显示屏的实际设置改正 VorFjp.ini，再重新启动程序。"));
+        return false;
+    }
     serial::VorMsComm::WriteResult written;
     {
         const QScopedValueRollback writing(m_writingFrame, true);
-        written = VorMsComm->write(frame);
+        written = VorMsComm->write(*frame);
     }
     if (written.ok)
         return true;

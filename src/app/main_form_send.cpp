@@ -69,22 +69,16 @@ void MainForm::SeTimeCommand_Click()
     writeFrame(protocol::clockFrame(DeviceId, m_options.clock()));
 }
 
-bool MainForm::temperatureAreaUsable()
-{
-    return areaUsable(QStringLiteral("温度"), {WenDuAddress, WenDuLength}, m_wenDuAreaText);
-}
-
 bool MainForm::SendTemperature()
 {
-    if (!temperatureAreaUsable())
-        return false;
     return writeFrame(protocol::temperatureFrame(DeviceId, {WenDuAddress, WenDuLength}, WenDuTextL->text(),
                                                  WenDuTextH->text()));
 }
 
 void MainForm::TxtSendCommand_Click()
 {
-    if (!temperatureAreaUsable())
+    // An area the board cannot have is a fault of the content file: no use opening the port.
+    if (!areaUsable(QStringLiteral("温度"), {WenDuAddress, WenDuLength}, m_wenDuAreaText))
         return;
     if (!ensurePortOpen())
         return;
@@ -131,8 +125,7 @@ bool MainForm::SendWeatherDots()
                                    "请按“打开串口”后再按“发送天气预报”。"));
         return false;
     }
-    const std::span<const quint8, protocol::kDotBytes> dots(DotBuffer.data(), protocol::kDotBytes);
-    return writeFrame(protocol::weatherDotFrame(DeviceId, dots));
+    return writeFrame(protocol::weatherDotFrame(DeviceId, std::span(DotBuffer).first<protocol::kDotBytes>()));
 }
 
 } // namespace app

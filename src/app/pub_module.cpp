@@ -2,6 +2,7 @@
 
 #include "app/main_form.h"
 #include "app/single_instance.h"
+#include "storage/app_name.h"
 #include "storage/content_file.h"
 
 #include <QApplication>
@@ -15,7 +16,7 @@ namespace PubModule {
 
 int Main(int argc, char** argv)
 {
-    QCoreApplication::setApplicationName(QStringLiteral("VorFJP"));
+    QCoreApplication::setApplicationName(QString::fromUtf16(storage::kApplicationName));
     app::SingleInstance instance;
     if (!instance.acquire())
         return 0;

@@ -1,6 +1,7 @@
 #include "serial/vor_ms_comm.h"
 
 #include "net/socket_line.h"
+#include "serial/line_settings.h"
 #include "serial/port_choice.h"
 
 #include <QDeadlineTimer>
@@ -21,22 +22,15 @@ namespace serial {
 
 namespace {
 
-constexpr qint32 kBaudRate = 57600;
-constexpr net::LineSettings kServerLine {kBaudRate, 8, net::LineSettings::Parity::None, net::LineSettings::StopBits::One};
+static_assert(kParity == QSerialPort::NoParity && kStopBits == QSerialPort::OneStop
+                  && kFlowControl == QSerialPort::NoFlowControl,
+              "a device server is asked for the board's line as net::LineSettings spells it");
+constexpr net::LineSettings kServerLine {quint32(kBaudRate), quint8(kDataBits), net::LineSettings::Parity::None,
+                                         net::LineSettings::StopBits::One};
 
 qint64 seconds(std::chrono::milliseconds span)
 {
     return std::chrono::duration_cast<std::chrono::seconds>(span).count();
-}
-
-// QSerialPort keeps a port under /dev by its bare name ("ttyUSB0", "pts/4").
-QString devicePath(const QString& portName)
-{
-#ifdef Q_OS_WIN
-    return portName;
-#else
-    return portName.startsWith(QLatin1Char('/')) ? portName : QStringLiteral("/dev/") + portName;
-#endif
 }
 
 bool mayReadAndWrite(const QString& path)
@@ -73,7 +67,7 @@ QString VorMsComm::portName() const
 {
     if (!m_serverName.isEmpty())
         return m_serverName;
-    return devicePath(m_port.portName());
+    return m_portName;
 }
 
 VorMsComm::OpenResult VorMsComm::open(const QString& portName)
@@ -83,12 +77,9 @@ VorMsComm::OpenResult VorMsComm::open(const QString& portName)
     close();
     if (serverAddressForChoice(portName))
         return openServer(portName);
+    m_portName = portName;
     m_port.setPortName(portName);
-    m_port.setBaudRate(kBaudRate);
-    m_port.setDataBits(QSerialPort::Data8);
-    m_port.setParity(QSerialPort::NoParity);
-    m_port.setStopBits(QSerialPort::OneStop);
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    applyLineSettings(m_port);
 
     bool opened = false;
     {
@@ -198,6 +189,8 @@ void VorMsComm::close()
 
 VorMsComm::WriteResult VorMsComm::write(const QByteArray& frame)
 {
+    if (frame.isEmpty())
+        return {false, tr("没有可发送的数据帧，什么也没有发出。")};
     if (m_waiting)
         return {false, tr("上一帧数据还没有发完，这一帧没有发出。请稍候再发送。"), true};
     if (!portOpen())

@@ -14,7 +14,7 @@ class SocketLine;
 namespace serial {
 
 // The serial control of the main window: one port at the board's fixed line
-// settings (57600 baud, 8 data bits, no parity, 1 stop bit, no flow control),
+// settings (line_settings.h),
 // with the receive-threshold event the board's reply handling is built on.
 //
 // Receive events: onComm(Receive) is raised when data arrives and at least
@@ -90,7 +90,7 @@ public:
     ~VorMsComm() override;
 
     bool portOpen() const;
-    QString portName() const; // the device path, e.g. /dev/ttyS2, or the server's tcp:// or rfc2217:// text
+    QString portName() const; // as last given to open(), e.g. /dev/ttyS2, or the server's tcp:// or rfc2217:// text
 
     // Closes the port first when it is open, so a failed open leaves it closed.
     // On Linux a busy port (another program's lock file in /run/lock or its
@@ -101,10 +101,10 @@ public:
     void close();
 
     // Done only once every byte of the frame has been taken by the driver or
-    // the socket, within kWriteTimeout. Fails, never throws, when the port is
-    // closed, the device has hung up (then also portLost), not every byte was
-    // taken in time (the rest is dropped, so no tail of the frame follows
-    // later; a network connection is then closed), or another wait is running.
+    // the socket, within kWriteTimeout. Fails, never throws, for an empty
+    // frame, when the port is closed, the device has hung up (then also
+    // portLost), not every byte was taken in time (the port is then closed, so
+    // no tail of the frame follows later), or another wait is running.
     WriteResult write(const QByteArray& frame);
 
     void setRThreshold(int bytes);
@@ -132,6 +132,7 @@ private:
     bool waitForSerialOutput();
 
     QSerialPort m_port;
+    QString m_portName;
     net::SocketLine* m_server; // the device server connection, when the port is one
     QString m_serverName;      // its choice text, while connected or connecting
     bool m_waiting = false;    // an open or write is waiting for the line

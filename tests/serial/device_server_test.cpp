@@ -35,7 +35,7 @@ using serial::VorMsComm;
 using testsupport::HeadlessBoard;
 using testsupport::RawSocket;
 
-constexpr quint8 kEveryBoard = 255;
+constexpr quint8 kEveryBoard = protocol::kEveryDevice;
 constexpr int kBoardId = 7;
 
 QString tcpChoice(quint16 port)
@@ -58,8 +58,8 @@ std::vector<std::pair<const char*, QByteArray>> everyCommand()
     const QByteArray darkCells(8, char(0xFF));
     return {
         {"connection test", protocol::connectionTestFrame(kEveryBoard)},
-        {"clock", protocol::clockFrame(kEveryBoard, QDateTime(QDate(2012, 5, 23), QTime(20, 14, 6)))},
-        {"display data", protocol::displayDataFrame(kEveryBoard, {0x00FF, 8}, darkCells)},
+        {"clock", protocol::clockFrame(kEveryBoard, QDateTime(QDate(2012, 5, 23), QTime(20, 14, 6))).value()},
+        {"display data", protocol::displayDataFrame(kEveryBoard, {0x00FF, 8}, darkCells).value()},
         {"weather dots", protocol::weatherDotFrame(kEveryBoard, dots)},
     };
 }
