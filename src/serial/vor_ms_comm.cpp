@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <limits>
+#include <utility>
 
 #ifndef Q_OS_WIN
 #include <fcntl.h>
@@ -27,6 +28,8 @@ static_assert(kParity == QSerialPort::NoParity && kStopBits == QSerialPort::OneS
               "a device server is asked for the board's line as net::LineSettings spells it");
 constexpr net::LineSettings kServerLine {quint32(kBaudRate), quint8(kDataBits), net::LineSettings::Parity::None,
                                          net::LineSettings::StopBits::One};
+
+VorMsComm::OpenResult serverFailure(const net::SocketLine::ConnectResult& connected, const QString& server);
 
 qint64 seconds(std::chrono::milliseconds span)
 {
@@ -106,48 +109,57 @@ VorMsComm::OpenResult VorMsComm::openServer(const QString& name)
         const QScopedValueRollback waiting(m_waiting, true);
         connected = m_server->connectTo(*address, kServerLine, kConnectTimeout);
     }
-    using Failure = net::SocketLine::Failure;
-    const QString server = m_serverName;
-    switch (connected.failure) {
-    case Failure::None:
+    if (connected.ok())
         return {true, {}, OpenFailure::None};
+    const QString server = std::exchange(m_serverName, QString());
+    return serverFailure(connected, server);
+}
+
+namespace {
+
+VorMsComm::OpenResult serverFailure(const net::SocketLine::ConnectResult& connected, const QString& server)
+{
+    using OpenFailure = VorMsComm::OpenFailure;
+    const auto tr = [](const char* text) { return VorMsComm::tr(text); };
+    using Failure = net::SocketLine::Failure;
+    switch (connected.failure) {
     case Failure::Refused:
-        m_serverName.clear();
         return {false,
                 tr("无法连接串口服务器 %1：对方拒绝连接。请检查地址和端口号是否正确，"
                    "串口服务器（例如 ser2net）是否已经启动。").arg(server),
                 OpenFailure::Refused};
     case Failure::UnknownHost:
-        m_serverName.clear();
         return {false, tr("找不到串口服务器 %1 的主机。请检查主机名是否写对，或改用 IP 地址。").arg(server),
                 OpenFailure::UnknownHost};
     case Failure::TimedOut:
-        m_serverName.clear();
         return {false,
                 tr("连接串口服务器 %1 超时：%2 秒内没有完成连接（%3）。请检查网络连接和服务器地址，然后再试。")
                     .arg(server)
-                    .arg(seconds(kConnectTimeout))
+                    .arg(seconds(VorMsComm::kConnectTimeout))
                     .arg(connected.detail),
                 OpenFailure::TimedOut};
     case Failure::ClosedByServer:
-        m_serverName.clear();
         return {false,
                 tr("串口服务器 %1 关闭了连接。它的串口可能正被别的客户端使用，或服务器不接受这种连接。"
                    "请检查服务器的设置后再试。").arg(server),
                 OpenFailure::ClosedByServer};
     case Failure::NoComPortOption:
     case Failure::SettingsRefused:
-        m_serverName.clear();
         return {false,
-                tr("串口服务器 %1 没有把串口设成 57600,n,8,1（%2）。请确认服务器支持 RFC 2217，"
-                   "或在服务器上设好串口参数后改用 tcp:// 连接。").arg(server, connected.detail),
+                tr("串口服务器 %1 没有把串口设成 %2,n,8,1（%3）。请确认服务器支持 RFC 2217，"
+                   "或在服务器上设好串口参数后改用 tcp:// 连接。")
+                    .arg(server)
+                    .arg(kBaudRate)
+                    .arg(connected.detail),
                 OpenFailure::NotADeviceServer};
+    case Failure::None:
     case Failure::Other:
         break;
     }
-    m_serverName.clear();
     return {false, tr("无法连接串口服务器 %1：%2。").arg(server, connected.detail), OpenFailure::Other};
 }
+
+} // namespace
 
 VorMsComm::OpenResult VorMsComm::openFailure() const
 {
