@@ -2,6 +2,7 @@
 #include "app/main_form.h"
 
 #include "app/cell_limited_edit.h"
+#include "app/port_combo.h"
 #include "app/pub_module.h"
 #include "app/status_lamp.h"
 #include "protocol/device_number.h"
@@ -76,8 +77,10 @@ void MainForm::lendPort()
 
 std::optional<QString> MainForm::Form_Load()
 {
+    QStringList numbered;
     for (int port = 1; port <= 16; ++port)
-        RsCombo->addItem(QString::number(port));
+        numbered << QString::number(port);
+    RsCombo->setFixedItems(numbered);
     DeviceId = protocol::kEveryDevice;
     LedIDText->setText(QString::number(DeviceId));
     if (auto failure = LoadBoardSettings())

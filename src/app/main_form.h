@@ -12,7 +12,6 @@
 #include <array>
 #include <optional>
 
-class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -20,6 +19,7 @@ class QTimer;
 
 namespace app {
 
+class PortCombo;
 class NameLabel;
 class StatusLamp;
 
@@ -136,7 +136,7 @@ private:
     QLabel* Label3 = nullptr;
 
     CellLimitedEdit* LedIDText = nullptr;
-    QComboBox* RsCombo = nullptr;
+    PortCombo* RsCombo = nullptr;
     QPushButton* ExitCommand = nullptr;
     QPushButton* OpenRs232Command = nullptr;
     QPushButton* FindCommand = nullptr;

@@ -15,6 +15,8 @@
 #include "storage/app_name.h"
 #include "storage/board_content.h"
 
+#include "app/port_combo.h"
+
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -176,7 +178,7 @@ void MainForm::buildFrame1()
                        uiFont(14.25, true));
     LedIDText = makeEdit(Frame1, QStringLiteral("LedIDText"), 10, QStringLiteral("255"), twipsRect(240, 1560, 1335, 270),
                          uiFont(12, true));
-    RsCombo = place(new QComboBox(Frame1), QStringLiteral("RsCombo"), twipsRect(240, 720, 1335, 360), uiFont(12, true));
+    RsCombo = place(new PortCombo(Frame1), QStringLiteral("RsCombo"), twipsRect(240, 720, 1335, 360), uiFont(12, true));
     RsCombo->setEditable(true);
     RsCombo->setInsertPolicy(QComboBox::NoInsert);
     RsCombo->setEditText(QStringLiteral("Combo1"));

@@ -1,6 +1,7 @@
 // The serial link: opening the chosen port, the connection test and the board's reply.
 #include "app/main_form.h"
 
+#include "app/port_combo.h"
 #include "app/status_lamp.h"
 #include "protocol/connection_test.h"
 
@@ -40,6 +41,11 @@ bool MainForm::wentOut(const boardlink::SendOutcome& written)
 {
     if (written.ok)
         return true;
+    if (written.problem == boardlink::SendProblem::Busy) {
+        // Another frame is still on its way; the port stays as it is for it.
+        showMessage(QStringLiteral("数据没有发送到显示屏：%1").arg(written.reason));
+        return false;
+    }
     // The lamp must not stay green over the port the link has closed.
     GetValShape->showFailed(written.reason);
     showMessage(QStringLiteral("数据没有发送到显示屏：%1\n\n串口已关闭。请检查连接后按“打开串口”，再重新发送。")

@@ -58,5 +58,7 @@ int main(int argc, char** argv)
         err << "vorfjp-send: " << parsed.error << Qt::endl;
         return cli::kUsage;
     }
+    if (parsed.options->listPorts)
+        return cli::listPorts(out);
     return cli::runSend(*parsed.options, share::shareSocketPath(), out, err);
 }

@@ -33,7 +33,8 @@ ParsedCommandLine parseCommandLine(QCommandLineParser& parser, const QStringList
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption port(QStringLiteral("port"),
-                                  SendText::tr("The serial port, as the window's port box takes it "
+                                  SendText::tr("The serial port, as the window's port box takes it: a number, a "
+                                               "device path, tcp://HOST:PORT or rfc2217://HOST:PORT "
                                                "(default: the window's saved choice)."),
                                   QStringLiteral("PORT"));
     const QCommandLineOption device(QStringLiteral("device"),
@@ -47,7 +48,10 @@ ParsedCommandLine parseCommandLine(QCommandLineParser& parser, const QStringList
                                      QStringLiteral("MS"));
     const QCommandLineOption dryRun(QStringLiteral("dry-run"),
                                     SendText::tr("Open nothing; print each frame as upper-case hex bytes, one per line."));
-    parser.addOptions({port, device, content, timeout, dryRun});
+    const QCommandLineOption listPorts(QStringLiteral("list-ports"),
+                                       SendText::tr("Print the machine's serial ports, one a line: path, tab, "
+                                                    "description; send nothing."));
+    parser.addOptions({port, device, content, timeout, dryRun, listPorts});
     parser.addPositionalArgument(QStringLiteral("COMMAND"),
                                  SendText::tr("test, time, rooms, rates or weather; run in the order given, "
                                               "the first that fails stops the rest."),
@@ -91,6 +95,13 @@ ParsedCommandLine parseCommandLine(QCommandLineParser& parser, const QStringList
     }
 
     const QStringList names = parser.positionalArguments();
+    if (parser.isSet(listPorts)) {
+        if (!names.isEmpty())
+            return usage(SendText::tr("--list-ports sends nothing: give it without commands."));
+        options.listPorts = true;
+        parsed.options = std::move(options);
+        return parsed;
+    }
     if (names.isEmpty())
         return usage(SendText::tr("Name at least one command: test, time, rooms, rates or weather."));
     for (const QString& name : names) {

@@ -1,6 +1,7 @@
 #pragma once
 // The command line of vorfjp-send:
 //   vorfjp-send [--port PORT] [--device N] [--content FILE] [--timeout MS] [--dry-run] COMMAND...
+//   vorfjp-send --list-ports
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
@@ -18,6 +19,7 @@ struct SendOptions {
     std::optional<QString> contentFile; // without it, the one the window uses
     int timeoutMs = 0;
     bool dryRun = false;
+    bool listPorts = false; // list the machine's ports instead of sending
     std::vector<Command> commands;
 };
 

@@ -5,6 +5,7 @@
 #include "cli/exit_status.h"
 #include "cli/send_text.h"
 #include "serial/port_choice.h"
+#include "serial/port_list.h"
 #include "storage/content_file.h"
 #include "storage/content_location.h"
 
@@ -33,6 +34,11 @@ QString openProblemText(const boardlink::OpenOutcome& opened, const QString& cho
         return SendText::tr("No permission to open the serial port %1: add the user to the dialout group "
                             "and log in again.")
             .arg(opened.portName);
+    case boardlink::OpenProblem::ServerUnreachable:
+        return SendText::tr("The serial device server %1 cannot be reached (refused, unknown host, no answer "
+                            "within 3 s, or closed by the server): check its address and port and that it runs.")
+            .arg(opened.portName);
+    case boardlink::OpenProblem::Busy:
     case boardlink::OpenProblem::None:
     case boardlink::OpenProblem::Other:
         break;
@@ -74,6 +80,18 @@ private:
     QString m_socketPath;
     std::unique_ptr<BoardSender> m_sender;
 };
+
+} // namespace
+
+int listPorts(QTextStream& out)
+{
+    for (const serial::PortEntry& entry : serial::portEntries(serial::machinePorts()))
+        out << entry.path << '\t' << entry.detail << '\n';
+    out.flush();
+    return kDone;
+}
+
+namespace {
 
 int reportDelivery(const DeliveryReport& report, QTextStream& out, QTextStream& err)
 {

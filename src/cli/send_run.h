@@ -9,6 +9,10 @@ namespace cli {
 
 // Frames and answers for scripts go to out (stable English: "device N", hex lines), messages to
 // err. socketPath is where a running window lends its port.
+// --list-ports: the serial ports the machine has, as the window's port list offers them, one a
+// line: path, a tab, the adapter's description (empty when it gives none).
+int listPorts(QTextStream& out);
+
 int runSend(const SendOptions& options, const QString& socketPath, QTextStream& out, QTextStream& err);
 
 } // namespace cli

@@ -26,6 +26,14 @@ OpenProblem problemOf(serial::VorMsComm::OpenFailure failure)
         return OpenProblem::InUse;
     case serial::VorMsComm::OpenFailure::NoPermission:
         return OpenProblem::NoPermission;
+    case serial::VorMsComm::OpenFailure::Refused:
+    case serial::VorMsComm::OpenFailure::UnknownHost:
+    case serial::VorMsComm::OpenFailure::TimedOut:
+    case serial::VorMsComm::OpenFailure::ClosedByServer:
+    case serial::VorMsComm::OpenFailure::NotADeviceServer:
+        return OpenProblem::ServerUnreachable;
+    case serial::VorMsComm::OpenFailure::Busy:
+        return OpenProblem::Busy;
     }
     return OpenProblem::Other;
 }
@@ -52,13 +60,15 @@ OpenOutcome BoardLink::open(const QString& choiceText)
     const std::optional<QString> portName = serial::portNameForChoice(choiceText);
     if (!portName) {
         return {false, OpenProblem::NotAPortChoice, QString(),
-                QStringLiteral("“%1”不是串口号。请在“串口号”一栏填写串口的编号（例如 1 到 16），"
-                               "或串口设备的完整路径，然后再试。")
+                QStringLiteral("“%1”不是串口号。请在“串口号”一栏填写串口的编号（例如 1 到 16）、"
+                               "串口设备的完整路径，或串口服务器的地址（tcp://主机:端口 或 rfc2217://主机:端口），然后再试。")
                     .arg(choiceText)};
     }
     const serial::VorMsComm::OpenResult opened = m_comm->open(*portName);
     if (opened.ok)
         return {true, OpenProblem::None, *portName, QString()};
+    if (opened.failure == serial::VorMsComm::OpenFailure::Busy)
+        return {false, OpenProblem::Busy, *portName, opened.reason};
     if (m_comm->portOpen())
         m_comm->close();
     return {false, problemOf(opened.failure), *portName, opened.reason};
@@ -95,6 +105,8 @@ SendOutcome BoardLink::send(const QByteArray& frame)
     }
     if (written.ok)
         return {true, SendProblem::None, QString()};
+    if (written.busy)
+        return {false, SendProblem::Busy, written.reason};
     m_comm->close();
     const SendProblem problem = !wasOpen           ? SendProblem::NotOpen
                                 : m_lostDuringWrite ? SendProblem::LineLost

@@ -23,7 +23,16 @@ namespace boardlink {
 // Waits ms milliseconds while the owner's events go on being handled.
 using Pause = std::function<void(int ms)>;
 
-enum class OpenProblem { None, NotAPortChoice, NoSuchDevice, InUse, NoPermission, Other };
+enum class OpenProblem {
+    None,
+    NotAPortChoice,
+    NoSuchDevice,
+    InUse,
+    NoPermission,
+    ServerUnreachable, // a tcp:// or rfc2217:// device server: refused, unknown, silent, hung up
+    Busy,              // another open or write was still waiting for the line
+    Other,
+};
 
 struct OpenOutcome {
     bool ok = false;
@@ -32,7 +41,8 @@ struct OpenOutcome {
     QString reason;   // Chinese, for the operator: what went wrong and what to do
 };
 
-enum class SendProblem { None, NotOpen, LineLost, NotAccepted };
+// Busy: another frame was still on its way; the port was left as it is.
+enum class SendProblem { None, NotOpen, LineLost, NotAccepted, Busy };
 
 struct SendOutcome {
     bool ok = false;

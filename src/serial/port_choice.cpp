@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QUrl>
 
 #ifndef Q_OS_WIN
 #include <sys/stat.h>
@@ -83,11 +84,48 @@ std::optional<QString> devicePath(const QString& text)
 
 #endif
 
+constexpr auto kTcpScheme = "tcp";
+constexpr auto kRfc2217Scheme = "rfc2217";
+
 } // namespace
+
+std::optional<net::ServerAddress> serverAddressForChoice(const QString& choiceText)
+{
+    const QString text = choiceText.trimmed();
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty() || url.port() < 1 || !url.userInfo().isEmpty()
+        || !url.path().isEmpty() || url.hasQuery() || url.hasFragment())
+        return std::nullopt;
+    net::ServerAddress address;
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String(kTcpScheme))
+        address.protocol = net::ServerAddress::Protocol::RawTcp;
+    else if (scheme == QLatin1String(kRfc2217Scheme))
+        address.protocol = net::ServerAddress::Protocol::Rfc2217;
+    else
+        return std::nullopt;
+    address.host = url.host();
+    address.port = quint16(url.port());
+    return address;
+}
+
+QString choiceForServerAddress(const net::ServerAddress& address)
+{
+    const bool raw = address.protocol == net::ServerAddress::Protocol::RawTcp;
+    const QString host = address.host.contains(QLatin1Char(':')) ? QStringLiteral("[%1]").arg(address.host) : address.host;
+    return QStringLiteral("%1://%2:%3")
+        .arg(QLatin1String(raw ? kTcpScheme : kRfc2217Scheme), host)
+        .arg(address.port);
+}
 
 std::optional<QString> portNameForChoice(const QString& choiceText)
 {
     const QString text = choiceText.trimmed();
+    if (text.contains(QLatin1String("://"))) {
+        if (const std::optional<net::ServerAddress> address = serverAddressForChoice(text))
+            return choiceForServerAddress(*address);
+        return std::nullopt;
+    }
     if (looksLikeNumber(text)) {
         if (const auto number = portNumber(text))
             return numberedPort(*number);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/socket_line.h"
+
 #include <QString>
 #include <optional>
 
@@ -20,8 +22,19 @@ namespace serial {
 //            when /dev/<name> is a character device (the result is then that
 //            full path).
 //   Windows: COMn.
+// - "tcp://HOST:PORT" (a serial device server passing raw bytes) or
+//   "rfc2217://HOST:PORT" (Telnet with the com port option, such as ser2net's
+//   telnet accepter): HOST a name, an IPv4 address or [IPv6], PORT 1..65535,
+//   nothing after the port. The result is the same text with the scheme in
+//   lower case; open() takes it as it takes a device path.
 // - Everything else ("abc", "", "0", "-1", "70000", "COM3" on Linux) gives nullopt.
 std::optional<QString> portNameForChoice(const QString& choiceText);
+
+// The device server a "tcp://" or "rfc2217://" choice names; nullopt for any other text.
+std::optional<net::ServerAddress> serverAddressForChoice(const QString& choiceText);
+
+// The choice text for a server address, as portNameForChoice gives it.
+QString choiceForServerAddress(const net::ServerAddress& address);
 
 // The port choice kept in the per-user settings store (organisation and
 // application "VorFJP", group "CommPort", key "CommPort"); "1" when none is kept.

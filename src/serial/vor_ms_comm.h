@@ -5,6 +5,12 @@
 #include <QSerialPort>
 #include <QString>
 
+#include <chrono>
+
+namespace net {
+class SocketLine;
+}
+
 namespace serial {
 
 // The serial control of the main window: one port at the board's fixed line
@@ -33,6 +39,16 @@ namespace serial {
 // loop's read notification, or write(), whose failed result then follows. A
 // caller that reports both should not show the loss twice (portOpen() is
 // already false when write() returns). Reopening afterwards is safe.
+//
+// A port name may also be a serial device server, "tcp://HOST:PORT" or
+// "rfc2217://HOST:PORT" (see portNameForChoice). open() then connects, giving up
+// after kConnectTimeout, and for RFC 2217 asks the server for the line
+// settings above. A connection that breaks later is a lost device.
+//
+// open() and write() wait in a nested event loop that leaves out user input, so
+// the window keeps painting and its timers run, but no click can start another
+// frame meanwhile. Calls that arrive from other events during such a wait are
+// refused with busy set rather than mixed into the frame on its way.
 class VorMsComm : public QObject {
     Q_OBJECT
 
@@ -40,7 +56,23 @@ public:
     enum class CommEvent { Error = 1, Receive = 2 };
     Q_ENUM(CommEvent)
 
-    enum class OpenFailure { None, NoSuchDevice, InUse, NoPermission, Other };
+    enum class OpenFailure {
+        None,
+        NoSuchDevice,
+        InUse,
+        NoPermission,
+        Refused,          // device server: nothing listens at that port
+        UnknownHost,
+        TimedOut,
+        ClosedByServer,
+        NotADeviceServer, // an RFC 2217 peer that will not set the serial line
+        Busy,             // another open or write is still waiting
+        Other,
+    };
+
+    static constexpr std::chrono::milliseconds kConnectTimeout {3000};
+    // Longest a frame may take to be handed over in full to the driver or the socket.
+    static constexpr std::chrono::milliseconds kWriteTimeout {2000};
 
     struct OpenResult {
         bool ok = false;
@@ -51,12 +83,14 @@ public:
     struct WriteResult {
         bool ok = false;
         QString reason; // Chinese, for the operator
+        bool busy = false; // refused because another write or open is waiting; the port is untouched
     };
 
     explicit VorMsComm(QObject* parent = nullptr);
+    ~VorMsComm() override;
 
     bool portOpen() const;
-    QString portName() const; // as last given to open(), e.g. /dev/ttyS2
+    QString portName() const; // as last given to open(), e.g. /dev/ttyS2, or the server's tcp:// or rfc2217:// text
 
     // Closes the port first when it is open, so a failed open leaves it closed.
     // On Linux a busy port (another program's lock file in /run/lock or its
@@ -66,10 +100,11 @@ public:
     OpenResult open(const QString& portName);
     void close();
 
-    // Hands the whole frame over in one piece, never blocking: what the driver
-    // has no room for yet follows from the event loop. Fails, never throws,
-    // for an empty frame, when the port is closed, the device has hung up (then
-    // also portLost) or not every byte was accepted.
+    // Done only once every byte of the frame has been taken by the driver or
+    // the socket, within kWriteTimeout. Fails, never throws, for an empty
+    // frame, when the port is closed, the device has hung up (then also
+    // portLost), not every byte was taken in time (the port is then closed, so
+    // no tail of the frame follows later), or another wait is running.
     WriteResult write(const QByteArray& frame);
 
     void setRThreshold(int bytes);
@@ -91,9 +126,16 @@ private:
     LineState lineState() const;
     void raise(CommEvent event);
     OpenResult openFailure() const;
+    OpenResult openServer(const QString& name);
+    WriteResult writeSerial(const QByteArray& frame);
+    WriteResult writeServer(const QByteArray& frame);
+    bool waitForSerialOutput();
 
     QSerialPort m_port;
     QString m_portName;
+    net::SocketLine* m_server; // the device server connection, when the port is one
+    QString m_serverName;      // its choice text, while connected or connecting
+    bool m_waiting = false;    // an open or write is waiting for the line
     int m_rThreshold = 0;
     bool m_opening = false;  // errors of an open are answered by its OpenResult
     bool m_closing = false;  // errors raised by closing a dead device are not news

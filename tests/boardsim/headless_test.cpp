@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -29,7 +30,9 @@ protected:
         m_process.setArguments(QStringList {QStringLiteral("--headless"), QStringLiteral("--pty")} + extra);
         m_process.start();
         ASSERT_TRUE(m_process.waitForStarted(5000));
-        m_slavePath = QString::fromLocal8Bit(readLine().trimmed());
+        const QJsonObject line = readJson();
+        ASSERT_EQ(line.value(QStringLiteral("kind")).toString(), QStringLiteral("line"));
+        m_slavePath = line.value(QStringLiteral("pty")).toString();
         ASSERT_TRUE(m_slavePath.startsWith(QLatin1String("/dev/pts/"))) << m_slavePath.toStdString();
         m_fd = ::open(QFile::encodeName(m_slavePath).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         ASSERT_GE(m_fd, 0);
@@ -223,6 +226,59 @@ TEST(HeadlessBoardStart, RefusesToReplaceAFileThatIsNotALink)
     EXPECT_NE(process.exitCode(), 0);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("keep me"));
+}
+
+// A consumer such as jq reads every line of the headless output as JSON, the
+// first one included.
+TEST(HeadlessBoardStart, EveryLineIsJsonFromTheFirst)
+{
+    QProcess process;
+    process.start(QStringLiteral(VORFJP_BINARY_DIR "/tools/boardsim/boardsim"),
+                  {QStringLiteral("--headless"), QStringLiteral("--pty")});
+    ASSERT_TRUE(process.waitForStarted(5000));
+    while (!process.canReadLine())
+        ASSERT_TRUE(process.waitForReadyRead(5000));
+    QJsonParseError error {};
+    const QJsonDocument first = QJsonDocument::fromJson(process.readLine(), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError);
+    EXPECT_EQ(first.object().value(QStringLiteral("kind")).toString(), QStringLiteral("line"));
+    EXPECT_TRUE(first.object().value(QStringLiteral("pty")).toString().startsWith(QLatin1String("/dev/pts/")));
+    process.terminate();
+    process.waitForFinished(5000);
+}
+
+TEST(HeadlessBoardOnTcp, AnswersOneClientAndTurnsASecondAway)
+{
+    QProcess process;
+    process.start(QStringLiteral(VORFJP_BINARY_DIR "/tools/boardsim/boardsim"),
+                  {QStringLiteral("--headless"), QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+                   QStringLiteral("--id"), QStringLiteral("3")});
+    ASSERT_TRUE(process.waitForStarted(5000));
+    while (!process.canReadLine())
+        ASSERT_TRUE(process.waitForReadyRead(5000));
+    const QJsonObject listening = QJsonDocument::fromJson(process.readLine()).object();
+    ASSERT_EQ(listening.value(QStringLiteral("kind")).toString(), QStringLiteral("listening"));
+    const QString address = listening.value(QStringLiteral("address")).toString();
+    ASSERT_TRUE(address.startsWith(QLatin1String("127.0.0.1:"))) << address.toStdString();
+    const quint16 port = quint16(address.section(QLatin1Char(':'), -1).toUInt());
+    ASSERT_NE(port, 0);
+
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, port);
+    ASSERT_TRUE(client.waitForConnected(5000));
+    client.write(hex("02 00 09 03 EE 21 03 C6 03"));
+    QByteArray reply;
+    while (reply.size() < 9 && client.waitForReadyRead(5000))
+        reply += client.readAll();
+    EXPECT_EQ(reply.toHex(' '), "02 00 09 ee 00 21 03 c5 03");
+
+    QTcpSocket second;
+    second.connectToHost(QHostAddress::LocalHost, port);
+    ASSERT_TRUE(second.waitForConnected(5000));
+    EXPECT_TRUE(second.state() == QAbstractSocket::UnconnectedState || second.waitForDisconnected(5000))
+        << "a second program on the same line would mix its frames into the first one's";
+    process.terminate();
+    process.waitForFinished(5000);
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // vorfjp-send as scripts run it: the bytes of every command on a real line to the virtual board,
 // the dry run against the same table as the window's buttons, the answer to the connection test
 // and its absence, and each failure with its exit status and its reason.
+#include "serial/port_list.h"
+#include "support/device_servers.h"
 #include "send_process.h"
 #include "send_table.h"
 
@@ -60,7 +62,7 @@ public:
         m_process.start(QStringLiteral(BOARDSIM),
                         {QStringLiteral("--headless"), QStringLiteral("--pty"), QStringLiteral("--id"),
                          QString::fromLatin1(id)});
-        m_port = QString::fromLocal8Bit(readLine().trimmed());
+        m_port = QJsonDocument::fromJson(readLine()).object().value(QStringLiteral("pty")).toString();
     }
     ~VirtualBoard()
     {
@@ -214,6 +216,31 @@ INSTANTIATE_TEST_SUITE_P(
         FailureRow{"ContentFileMissing", {"--content", "/nonexistent/VorFjp.ini", "--dry-run", "rooms"}, 65,
                    "/nonexistent/VorFjp.ini"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The same list as the window's port box, from the machine's own port information.
+TEST_F(Sending, ListPortsPrintsTheMachinesPortsOneALine)
+{
+    const SendRun run = send.run({QStringLiteral("--list-ports")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    QStringList expected;
+    for (const serial::PortEntry& entry : serial::portEntries(serial::machinePorts()))
+        expected << entry.path + QLatin1Char('\t') + entry.detail;
+    QStringList lines = run.out.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.takeLast(), QString()) << "every line ends with a newline";
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(send.run({QStringLiteral("--list-ports"), QStringLiteral("test")}).exitCode, 64);
+}
+
+TEST_F(Sending, DeviceServerThatRefusesIsUnavailable)
+{
+    const testsupport::RawSocket taken(testsupport::RawSocket::Kind::BoundNotListening);
+    ASSERT_TRUE(taken.ok());
+    const QString port = QStringLiteral("rfc2217://127.0.0.1:%1").arg(taken.port());
+    const SendRun run = send.run({QStringLiteral("--port"), port, QStringLiteral("test")});
+    EXPECT_EQ(run.exitCode, 69);
+    EXPECT_TRUE(run.err.contains(port)) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+}
 
 TEST_F(Sending, MalformedContentFileIsNamedWithItsFaultAndNothingIsOpened)
 {

@@ -88,12 +88,12 @@ protected:
     {
         while (m_board.canReadLine()) {
             const QByteArray line = m_board.readLine().trimmed();
-            if (!m_boardReady) {
-                m_boardReady = line.startsWith("/dev/");
-                continue;
-            }
             const QJsonObject item = QJsonDocument::fromJson(line).object();
             const QString kind = item.value(QStringLiteral("kind")).toString();
+            if (!m_boardReady) {
+                m_boardReady = kind == QLatin1String("line");
+                continue;
+            }
             ++m_kinds[kind];
             const QString bytes = item.value(QStringLiteral("bytes")).toString();
             if (kind == QLatin1String("clock"))

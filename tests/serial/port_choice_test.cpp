@@ -138,3 +138,71 @@ TEST_F(SavedPortChoice, EmptyTextIsKeptAsEmpty)
 }
 
 } // namespace
+
+namespace {
+
+using Protocol = net::ServerAddress::Protocol;
+
+struct ServerRow {
+    const char* name;
+    QString text;
+    std::optional<QString> portName; // what portNameForChoice gives
+    Protocol protocol = Protocol::RawTcp;
+    QString host;
+    quint16 port = 0;
+};
+
+void PrintTo(const ServerRow& row, std::ostream* out)
+{
+    *out << '"' << row.text.toStdString() << '"';
+}
+
+class ServerChoice : public ::testing::TestWithParam<ServerRow> {};
+
+TEST_P(ServerChoice, NamesTheServer)
+{
+    const ServerRow& row = GetParam();
+    EXPECT_EQ(serial::portNameForChoice(row.text), row.portName);
+    const auto address = serial::serverAddressForChoice(row.text);
+    ASSERT_EQ(address.has_value(), row.portName.has_value());
+    if (!address)
+        return;
+    EXPECT_EQ(address->protocol, row.protocol);
+    EXPECT_EQ(address->host, row.host);
+    EXPECT_EQ(address->port, row.port);
+    EXPECT_EQ(serial::choiceForServerAddress(*address), *row.portName);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ServerChoice,
+    ::testing::Values(
+        ServerRow {"RawTcp", "tcp://127.0.0.1:4001", QStringLiteral("tcp://127.0.0.1:4001"), Protocol::RawTcp,
+                   "127.0.0.1", 4001},
+        ServerRow {"Rfc2217", "rfc2217://127.0.0.1:2217", QStringLiteral("rfc2217://127.0.0.1:2217"), Protocol::Rfc2217,
+                   "127.0.0.1", 2217},
+        ServerRow {"HostName", "rfc2217://lobby-server:7000", QStringLiteral("rfc2217://lobby-server:7000"),
+                   Protocol::Rfc2217, "lobby-server", 7000},
+        ServerRow {"Ipv6", "tcp://[::1]:4001", QStringLiteral("tcp://[::1]:4001"), Protocol::RawTcp, "::1", 4001},
+        ServerRow {"UpperCaseSchemeAndBlanks", "  TCP://127.0.0.1:4001 ", QStringLiteral("tcp://127.0.0.1:4001"),
+                   Protocol::RawTcp, "127.0.0.1", 4001},
+        ServerRow {"HighestPort", "tcp://127.0.0.1:65535", QStringLiteral("tcp://127.0.0.1:65535"), Protocol::RawTcp,
+                   "127.0.0.1", 65535},
+        ServerRow {"NoPort", "tcp://127.0.0.1", std::nullopt},
+        ServerRow {"PortZero", "tcp://127.0.0.1:0", std::nullopt},
+        ServerRow {"PortTooBig", "tcp://127.0.0.1:65536", std::nullopt},
+        ServerRow {"NoHost", "tcp://:4001", std::nullopt},
+        ServerRow {"PathAfterPort", "tcp://127.0.0.1:4001/x", std::nullopt},
+        ServerRow {"QueryAfterPort", "rfc2217://127.0.0.1:4001?baud=9600", std::nullopt},
+        ServerRow {"UserInfo", "tcp://me@127.0.0.1:4001", std::nullopt},
+        ServerRow {"OtherScheme", "telnet://127.0.0.1:23", std::nullopt},
+        ServerRow {"Ipv6WithoutBrackets", "tcp://::1:4001", std::nullopt},
+        ServerRow {"SchemeOnly", "tcp://", std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ServerChoice, DevicePathsAndNumbersAreNoServers)
+{
+    EXPECT_FALSE(serial::serverAddressForChoice(QStringLiteral("3")));
+    EXPECT_FALSE(serial::serverAddressForChoice(QStringLiteral("/dev/ttyUSB0")));
+}
+
+} // namespace

@@ -10,10 +10,13 @@
 #include "serial_line.h"
 #include "stdout_lines.h"
 #include "stop_signals.h"
+#include "tcp_line.h"
 #include "storage/content_file.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QHostAddress>
+#include <QJsonObject>
 
 #include <cstdio>
 #include <memory>
@@ -59,8 +62,28 @@ int main(int argc, char** argv)
         if (!created.line)
             return fail(created.error);
         lineName = options.link.isEmpty() ? created.line->slavePath() : options.link;
-        out.write(created.line->slavePath().toLocal8Bit());
+        // Headless output is JSON lines only, so that a reader can parse every line alike.
+        if (headless)
+            out.write(QJsonObject {{QStringLiteral("kind"), QStringLiteral("line")},
+                                   {QStringLiteral("pty"), created.line->slavePath()}});
+        else
+            out.write(created.line->slavePath().toLocal8Bit());
         line = std::move(created.line);
+    } else if (options.listenPort) {
+        QHostAddress host;
+        if (!host.setAddress(options.listenHost))
+            return fail(QStringLiteral("--listen needs a numeric address, not %1").arg(options.listenHost));
+        auto tcp = std::make_unique<boardsim::TcpLine>();
+        const QString error = tcp->listen(host, *options.listenPort);
+        if (!error.isEmpty())
+            return fail(error);
+        lineName = QStringLiteral("tcp://") + tcp->address();
+        if (headless)
+            out.write(QJsonObject {{QStringLiteral("kind"), QStringLiteral("listening")},
+                                   {QStringLiteral("address"), tcp->address()}});
+        else
+            out.write(tcp->address().toLocal8Bit());
+        line = std::move(tcp);
     } else {
         auto serial = std::make_unique<boardsim::SerialLine>();
         const QString error = serial->open(options.device);

@@ -14,7 +14,31 @@ namespace {
 // protocol::kEveryDevice addresses every board on the line; a board's own number is below it.
 constexpr int kHighestOwnId = protocol::kEveryDevice - 1;
 
+constexpr auto kDefaultListenHost = "127.0.0.1";
+
 } // namespace
+
+std::optional<ListenAddress> parseListenAddress(const QString& text)
+{
+    QString host = QString::fromLatin1(kDefaultListenHost);
+    QString port = text;
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    if (colon >= 0) {
+        host = text.left(colon);
+        port = text.mid(colon + 1);
+        if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+            host = host.mid(1, host.size() - 2);
+        else if (host.contains(QLatin1Char(':')))
+            return std::nullopt; // an IPv6 host needs its brackets
+        if (host.isEmpty())
+            return std::nullopt;
+    }
+    bool ok = false;
+    const uint number = port.toUInt(&ok, 10);
+    if (!ok || number > 65535 || port.startsWith(QLatin1Char('+')))
+        return std::nullopt;
+    return ListenAddress {host, quint16(number)};
+}
 
 ParsedOptions parseOptions(const QStringList& arguments)
 {
@@ -34,7 +58,12 @@ ParsedOptions parseOptions(const QStringList& arguments)
                                      QStringLiteral("file"));
     const QCommandLineOption headless(QStringLiteral("headless"),
                                       QStringLiteral("No window: one JSON object per line on standard output."));
-    parser.addOptions({pty, link, id, content, headless});
+    const QCommandLineOption listen(
+        QStringLiteral("listen"),
+        QStringLiteral("Serve raw TCP like a serial device server, on [HOST:]PORT (host 127.0.0.1 unless given; "
+                       "port 0 takes a free one); print the address."),
+        QStringLiteral("address"));
+    parser.addOptions({pty, link, id, content, headless, listen});
     parser.addPositionalArgument(QStringLiteral("device"), QStringLiteral("Serial device to serve, e.g. /dev/ttyUSB0."),
                                  QStringLiteral("[device]"));
 
@@ -59,8 +88,17 @@ ParsedOptions parseOptions(const QStringList& arguments)
     }
     if (!positional.isEmpty())
         options.device = positional.first();
-    if (options.pty == !options.device.isEmpty()) {
-        parsed.error = QStringLiteral("give either a serial device or --pty");
+    if (parser.isSet(listen)) {
+        const std::optional<ListenAddress> address = parseListenAddress(parser.value(listen));
+        if (!address) {
+            parsed.error = QStringLiteral("--listen takes [HOST:]PORT, e.g. 127.0.0.1:40000 or 40000");
+            return parsed;
+        }
+        options.listenHost = address->host;
+        options.listenPort = address->port;
+    }
+    if (int(options.pty) + int(!options.device.isEmpty()) + int(options.listenPort.has_value()) != 1) {
+        parsed.error = QStringLiteral("give one of a serial device, --pty or --listen");
         return parsed;
     }
     if (!options.link.isEmpty() && !options.pty) {
