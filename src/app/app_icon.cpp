@@ -7,7 +7,7 @@
 
 namespace app {
 
-QIcon drawAppIcon()
+QIcon drawAppIcon(const QString& family)
 {
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);
@@ -26,7 +26,7 @@ QIcon drawAppIcon()
     painter.setPen(QPen(QBrush(gradient), 4, Qt::SolidLine, Qt::RoundCap));
     painter.drawPath(arc);
 
-    QFont font(QStringLiteral("Sans"));
+    QFont font(family);
     font.setPixelSize(13);
     font.setBold(true);
     painter.setFont(font);

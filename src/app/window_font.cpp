@@ -13,9 +13,9 @@ QString uiFontFamily()
     return QStringLiteral("WenQuanYi Zen Hei");
 }
 
-QFont uiFont(qreal points, bool bold)
+QFont uiFont(const QString& family, qreal points, bool bold)
 {
-    QFont font(uiFontFamily());
+    QFont font(family);
     font.setPointSizeF(points);
     font.setWeight(bold ? QFont::Bold : QFont::Normal);
     return font;
