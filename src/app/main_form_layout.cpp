@@ -61,6 +61,11 @@ QPushButton* makeButton(QWidget* frame, const QString& name, const QString& capt
 {
     auto* button = place(new QPushButton(caption, frame), name, geometry, font);
     button->setAutoDefault(false);
+    // A click repaints its button at once, pressed and again released, before the handler runs:
+    // a button that fills its own background spares the frame beneath it both repaints, which
+    // would otherwise hold back the handler's frame on the line.
+    button->setBackgroundRole(QPalette::Window);
+    button->setAutoFillBackground(true);
     return button;
 }
 

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
@@ -54,6 +56,12 @@ long BoardEnd::received() const
 
 void BoardEnd::read()
 {
+    // A board reads at once. On a busy machine the program under test may keep its core after
+    // writing (the room-rate send goes on to save its file) while this thread waits for one; a
+    // real-time priority, where the user may have it, takes the byte's arrival when it happens.
+    sched_param realtime{};
+    realtime.sched_priority = 1;
+    m_realtime = ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &realtime) == 0;
     pollfd watched[2] = {{m_master, POLLIN, 0}, {m_stopPipe[0], POLLIN, 0}};
     char buffer[4096];
     for (;;) {

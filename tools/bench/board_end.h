@@ -33,6 +33,8 @@ public:
     template<typename Pump>
     std::optional<Clock::time_point> wait(std::chrono::milliseconds timeout, Pump pump);
     long received() const;
+    // Whether the reader runs at a real-time priority (it asks for one; the system may refuse).
+    bool realtime() const { return m_realtime; }
 
 private:
     void read();
@@ -41,6 +43,7 @@ private:
     int m_slave = -1; // held open so that the master sees no hang-up between opens of the slave
     int m_stopPipe[2] = {-1, -1};
     std::string m_slavePath;
+    std::atomic<bool> m_realtime = false;
     std::thread m_reader;
     mutable std::mutex m_mutex;
     std::condition_variable m_arrived;

@@ -5,6 +5,7 @@
 //   floor_ms, room_ms, room_bytes, test_ms, test_bytes
 //   room_above_floor_ms, room_wire_share   (above the floor, as a share of the frame's wire time)
 //   test_above_floor_ms, test_wire_share
+//   board_end_realtime  1 when the board ends read at a real-time priority (see board_end.h)
 #include "board_end.h"
 #include "median.h"
 
@@ -137,6 +138,7 @@ int main(int argc, char** argv)
     const double floor = median(floorMs);
     const double roomAbove = median(roomMs) - floor;
     const double testAbove = median(testMs) - floor;
+    std::printf("board_end_realtime %d\n", board.realtime() && floorBoard.realtime() ? 1 : 0);
     std::printf("floor_ms %.4f\n", floor);
     std::printf("room_ms %.4f\nroom_bytes %ld\n", median(roomMs), roomBytes);
     std::printf("test_ms %.4f\ntest_bytes %ld\n", median(testMs), testBytes);
