@@ -3,8 +3,8 @@
 // with its status lamp, and the handlers behind every button and field.
 #include "app/cell_limited_edit.h"
 #include "app/main_form_options.h"
+#include "link/board_link.h"
 #include "protocol/display_data.h"
-#include "serial/vor_ms_comm.h"
 
 #include <QMessageBox>
 #include <QWidget>
@@ -38,7 +38,7 @@ public:
     protocol::DisplayArea fjArea() const { return {FjAddress, FjLength}; }
     protocol::DisplayArea wbArea() const { return {WbAddress, WbLength}; }
     protocol::DisplayArea wenDuArea() const { return {WenDuAddress, WenDuLength}; }
-    const serial::VorMsComm& vorMsComm() const { return *VorMsComm; }
+    const serial::VorMsComm& vorMsComm() const { return m_link->comm(); }
 
     // Every message to the operator goes through here: a standard box, plain text, default title.
     void showMessage(const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon);
@@ -72,6 +72,7 @@ private:
     void buildFrame1();
     void arrangeTabOrder();
     void connectHandlers();
+    void lendPort();
 
     void Form_Unload();
     // True when the key is to be discarded.
@@ -82,6 +83,8 @@ private:
     bool areaUsable(const QString& areaName, protocol::DisplayArea area, const QString& storedText);
     // False, after telling the operator, when no frame could be built or the line did not take it.
     bool writeFrame(const std::optional<QByteArray>& frame);
+    // False, after turning the lamp black and telling the operator, when the link's write failed.
+    bool wentOut(const boardlink::SendOutcome& written);
     bool SendWeatherDots();
     bool DrawWeatherText();
     void SaveBoardSettings();
@@ -104,14 +107,9 @@ private:
     QString m_fjAreaText;
     QString m_wbAreaText;
     QString m_wenDuAreaText;
-    // While the weather send pauses, a lost line is told once, together with what the send
-    // could not do, when the pause ends.
-    bool m_weatherPausing = false;
-    // A loss noticed by a write is reported by that write's own message.
-    bool m_writingFrame = false;
-    QString m_lineLostDuringPause;
 
-    serial::VorMsComm* VorMsComm = nullptr;
+    // The line to the board; it owns the serial control VorMsComm.
+    boardlink::BoardLink* m_link = nullptr;
     QTimer* BJNowTimer = nullptr;
 
     QGroupBox* Frame1 = nullptr;
