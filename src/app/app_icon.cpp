@@ -13,7 +13,7 @@ constexpr int kGrid = 32;
 
 } // namespace
 
-QImage drawAppIconImage(int size)
+QImage drawAppIconImage(int size, const QString& family)
 {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -34,7 +34,7 @@ QImage drawAppIconImage(int size)
     painter.setPen(QPen(QBrush(gradient), 4, Qt::SolidLine, Qt::RoundCap));
     painter.drawPath(arc);
 
-    QFont font(QStringLiteral("Sans"));
+    QFont font(family);
     font.setPixelSize(13);
     font.setBold(true);
     painter.setFont(font);
@@ -44,12 +44,9 @@ QImage drawAppIconImage(int size)
     return image;
 }
 
-QIcon drawAppIcon()
+QIcon drawAppIcon(const QString& family)
 {
-    QIcon icon;
-    for (const int size : {16, 32, 48, 64})
-        icon.addPixmap(QPixmap::fromImage(drawAppIconImage(size)));
-    return icon;
+    return QIcon(QPixmap::fromImage(drawAppIconImage(kGrid, family)));
 }
 
 } // namespace app

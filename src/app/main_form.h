@@ -64,6 +64,7 @@ protected:
 
 private:
     void buildLayout();
+    QFont windowFont(qreal points, bool bold) const;
     void buildFrame5();
     void buildFrame3();
     void buildFrame4();
@@ -91,6 +92,7 @@ private:
     void VorMsComm_PortLost(const QString& reason);
 
     MainFormOptions m_options;
+    QString m_fontFamily; // found once, for every control
 
     quint8 DeviceId = protocol::kEveryDevice;
     std::array<quint8, 13> SegmentCodes{};

@@ -59,10 +59,15 @@ QLabel* makeLabel(QWidget* frame, const QString& name, const QString& caption, Q
     return label;
 }
 
-QPushButton* makeButton(QWidget* frame, const QString& name, const QString& caption, QRect geometry)
+QPushButton* makeButton(QWidget* frame, const QString& name, const QString& caption, QRect geometry, const QFont& font)
 {
-    auto* button = place(new QPushButton(caption, frame), name, geometry, uiFont(12, false));
+    auto* button = place(new QPushButton(caption, frame), name, geometry, font);
     button->setAutoDefault(false);
+    // A click repaints its button at once, pressed and again released, before the handler runs:
+    // a button that fills its own background spares the frame beneath it both repaints, which
+    // would otherwise hold back the handler's frame on the line.
+    button->setBackgroundRole(QPalette::Window);
+    button->setAutoFillBackground(true);
     return button;
 }
 
@@ -88,10 +93,16 @@ QString indexed(const char* name, int index)
 
 } // namespace
 
+QFont MainForm::windowFont(qreal points, bool bold) const
+{
+    return uiFont(m_fontFamily, points, bold);
+}
+
 void MainForm::buildLayout()
 {
+    m_fontFamily = uiFontFamily();
     setWindowTitle(QStringLiteral("%1 - %2").arg(QString::fromUtf16(storage::kApplicationName)).arg(serial::kBaudRate));
-    setWindowIcon(drawAppIcon());
+    setWindowIcon(drawAppIcon(m_fontFamily));
     setFixedSize(px(9930), px(4545));
 
     buildFrame5();
@@ -106,61 +117,61 @@ void MainForm::buildLayout()
 void MainForm::buildFrame5()
 {
     Frame5 = makeFrame(this, QStringLiteral("Frame5"), QStringLiteral("今日房价"), twipsRect(120, 120, 2175, 4335),
-                       uiFont(12, true));
+                       windowFont(12, true));
     for (int i = 0; i < protocol::kValueRows; ++i) {
         const int height = (i == 0 || i == 9) ? 315 : 360;
         FJValText[i] = makeEdit(Frame5, indexed("FJValText", i), protocol::kRoomRateWidth, QStringLiteral("1234"),
-                                twipsRect(1440, kRowTops[i], 615, height), uiFont(12, false));
+                                twipsRect(1440, kRowTops[i], 615, height), windowFont(12, false));
     }
     SendFJCommand = makeButton(Frame5, QStringLiteral("SendFJCommand"), QStringLiteral("发送房价"),
-                               twipsRect(120, 3720, 1935, 495));
+                               twipsRect(120, 3720, 1935, 495), windowFont(12, false));
     FJNameLabel = place(new NameLabel(storage::kRoomNameLineCells, Frame5), QStringLiteral("FJNameLabel"),
-                        twipsRect(120, 360, 1215, 3255), uiFont(15, false));
+                        twipsRect(120, 360, 1215, 3255), windowFont(15, false));
     FJNameLabel->setCaption(QStringLiteral("豪华套房商务套房公寓套房行政单间行政标间单 人 间标 准 间 加    床"));
 }
 
 void MainForm::buildFrame3()
 {
     Frame3 = makeFrame(this, QStringLiteral("Frame3"), QStringLiteral("外币兑换"), twipsRect(2400, 120, 3015, 4335),
-                       uiFont(12, true));
+                       windowFont(12, true));
     for (int i = 0; i < protocol::kValueRows; ++i) {
         const int height = i == 0 ? 315 : 360;
         WbValTextA[i] = makeEdit(Frame3, indexed("WbValTextA", i), protocol::kExchangeRateWidth,
-                                 QStringLiteral("123.456"), twipsRect(840, kRowTops[i], 975, height), uiFont(12, false));
+                                 QStringLiteral("123.456"), twipsRect(840, kRowTops[i], 975, height), windowFont(12, false));
         WbValTextB[i] = makeEdit(Frame3, indexed("WbValTextB", i), protocol::kExchangeRateWidth,
-                                 QStringLiteral("123.888"), twipsRect(1920, kRowTops[i], 975, height), uiFont(12, false));
+                                 QStringLiteral("123.888"), twipsRect(1920, kRowTops[i], 975, height), windowFont(12, false));
     }
     SendWBCommand = makeButton(Frame3, QStringLiteral("SendWBCommand"), QStringLiteral("发送牌价"),
-                               twipsRect(480, 3720, 2055, 495));
+                               twipsRect(480, 3720, 2055, 495), windowFont(12, false));
     WbNameLabel = place(new NameLabel(storage::kCurrencyNameLineCells, Frame3), QStringLiteral("WbNameLabel"),
-                        twipsRect(120, 360, 735, 3255), uiFont(15, false));
+                        twipsRect(120, 360, 735, 3255), windowFont(15, false));
     WbNameLabel->setCaption(QStringLiteral("美元欧元英镑港币日元澳元"));
 }
 
 void MainForm::buildFrame4()
 {
     Frame4 = makeFrame(this, QStringLiteral("Frame4"), QStringLiteral("现在时间"), twipsRect(5520, 120, 2415, 2055),
-                       uiFont(12, true));
+                       windowFont(12, true));
     SeTimeCommand = makeButton(Frame4, QStringLiteral("SeTimeCommand"), QStringLiteral("同步时间"),
-                               twipsRect(120, 1440, 2175, 495));
-    Label6 = makeLabel(Frame4, QStringLiteral("Label6"), QString(), twipsRect(480, 960, 1335, 375), uiFont(14.25, true));
-    Label5 = makeLabel(Frame4, QStringLiteral("Label5"), QString(), twipsRect(120, 480, 2265, 375), uiFont(14.25, true));
+                               twipsRect(120, 1440, 2175, 495), windowFont(12, false));
+    Label6 = makeLabel(Frame4, QStringLiteral("Label6"), QString(), twipsRect(480, 960, 1335, 375), windowFont(14.25, true));
+    Label5 = makeLabel(Frame4, QStringLiteral("Label5"), QString(), twipsRect(120, 480, 2265, 375), windowFont(14.25, true));
 }
 
 void MainForm::buildFrame2()
 {
     Frame2 = makeFrame(this, QStringLiteral("Frame2"), QStringLiteral("天气预报"), twipsRect(5520, 2400, 2415, 2055),
-                       uiFont(12, true));
+                       windowFont(12, true));
     WenDuTextH = makeEdit(Frame2, QStringLiteral("WenDuTextH"), protocol::kTemperatureWidth, QStringLiteral("18"),
-                          twipsRect(1800, 885, 495, 405), uiFont(14.25, true));
+                          twipsRect(1800, 885, 495, 405), windowFont(14.25, true));
     WenDuTextL = makeEdit(Frame2, QStringLiteral("WenDuTextL"), protocol::kTemperatureWidth, QStringLiteral("12"),
-                          twipsRect(840, 885, 495, 405), uiFont(14.25, true));
+                          twipsRect(840, 885, 495, 405), windowFont(14.25, true));
     TxtSendCommand = makeButton(Frame2, QStringLiteral("TxtSendCommand"), QStringLiteral("发送天气预报"),
-                                twipsRect(120, 1440, 2175, 495));
+                                twipsRect(120, 1440, 2175, 495), windowFont(12, false));
     DotText = makeEdit(Frame2, QStringLiteral("DotText"), raster::kWeatherTextCells, QStringLiteral("多云转晴"),
-                       twipsRect(1200, 360, 1095, 345), uiFont(12, true));
+                       twipsRect(1200, 360, 1095, 345), windowFont(12, true));
     Label3 = makeLabel(Frame2, QStringLiteral("Label3"), QStringLiteral("今日天气"), twipsRect(120, 405, 1095, 255),
-                       uiFont(12, true));
+                       windowFont(12, true));
     // The dash between the two temperatures, drawn from (1440, 1080) to (1680, 1080).
     auto* line = new QFrame(Frame2);
     line->setObjectName(QStringLiteral("Line1"));
@@ -169,32 +180,32 @@ void MainForm::buildFrame2()
     line->setLineWidth(1);
     line->setGeometry(px(1440), px(1080), px(1680) - px(1440), 1);
     Label2 = makeLabel(Frame2, QStringLiteral("Label2"), QStringLiteral("温度："), twipsRect(120, 960, 975, 255),
-                       uiFont(12, true));
+                       windowFont(12, true));
 }
 
 void MainForm::buildFrame1()
 {
     Frame1 = makeFrame(this, QStringLiteral("Frame1"), QStringLiteral("控制信息"), twipsRect(8040, 120, 1815, 4335),
-                       uiFont(14.25, true));
+                       windowFont(14.25, true));
     LedIDText = makeEdit(Frame1, QStringLiteral("LedIDText"), 10, QStringLiteral("255"), twipsRect(240, 1560, 1335, 270),
-                         uiFont(12, true));
-    RsCombo = place(new PortCombo(Frame1), QStringLiteral("RsCombo"), twipsRect(240, 720, 1335, 360), uiFont(12, true));
+                         windowFont(12, true));
+    RsCombo = place(new PortCombo(Frame1), QStringLiteral("RsCombo"), twipsRect(240, 720, 1335, 360), windowFont(12, true));
     RsCombo->setEditable(true);
     RsCombo->setInsertPolicy(QComboBox::NoInsert);
     RsCombo->setEditText(QStringLiteral("Combo1"));
     ExitCommand = makeButton(Frame1, QStringLiteral("ExitCommand"), QStringLiteral("退    出"),
-                             twipsRect(120, 3600, 1575, 615));
+                             twipsRect(120, 3600, 1575, 615), windowFont(12, false));
     OpenRs232Command = makeButton(Frame1, QStringLiteral("OpenRs232Command"), QStringLiteral("打开串口"),
-                                  twipsRect(120, 2160, 1575, 615));
+                                  twipsRect(120, 2160, 1575, 615), windowFont(12, false));
     FindCommand = makeButton(Frame1, QStringLiteral("FindCommand"), QStringLiteral("测试连接"),
-                             twipsRect(120, 2880, 1575, 615));
+                             twipsRect(120, 2880, 1575, 615), windowFont(12, false));
     GetValShape = new StatusLamp(Frame1);
     GetValShape->setObjectName(QStringLiteral("GetValShape"));
     GetValShape->setGeometry(twipsRect(1320, 300, 300, 300));
     Label4 = makeLabel(Frame1, QStringLiteral("Label4"), QStringLiteral("设备编号："), twipsRect(240, 1200, 1335, 255),
-                       uiFont(12, true));
+                       windowFont(12, true));
     Label1 = makeLabel(Frame1, QStringLiteral("Label1"), QStringLiteral("串口号："), twipsRect(240, 360, 1215, 255),
-                       uiFont(12, true));
+                       windowFont(12, true));
 }
 
 void MainForm::arrangeTabOrder()

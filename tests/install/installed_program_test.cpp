@@ -4,6 +4,7 @@
 #include "installed_tree.h"
 
 #include "app/app_icon.h"
+#include "app/window_font.h"
 #include "storage/content_file.h"
 #include "support/pty_pair.h"
 #include "x_display.h"
@@ -92,7 +93,7 @@ TEST_P(InstalledIcon, IsTheWindowIconsDrawingAtItsSize)
     QImage installed(path);
     ASSERT_FALSE(installed.isNull()) << path.toStdString();
     EXPECT_EQ(installed.size(), QSize(size, size));
-    const QImage drawn = app::drawAppIconImage(size);
+    const QImage drawn = app::drawAppIconImage(size, app::uiFontFamily());
     EXPECT_EQ(installed.convertToFormat(QImage::Format_ARGB32), drawn.convertToFormat(QImage::Format_ARGB32));
 }
 

@@ -3,6 +3,7 @@
 //   render_app_icons <theme folder> <icon name> <size>...
 // makes <theme folder>/<size>x<size>/apps/<icon name>.png for every size.
 #include "app/app_icon.h"
+#include "app/window_font.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -19,6 +20,7 @@ int main(int argc, char** argv)
     }
     const QDir theme(arguments.at(1));
     const QString name = arguments.at(2);
+    const QString family = app::uiFontFamily();
     for (const QString& sizeText : arguments.mid(3)) {
         bool ok = false;
         const int size = sizeText.toInt(&ok);
@@ -28,7 +30,7 @@ int main(int argc, char** argv)
         }
         const QString folder = QStringLiteral("%1x%1/apps").arg(size);
         const QString file = theme.filePath(folder + u'/' + name + QStringLiteral(".png"));
-        if (!theme.mkpath(folder) || !app::drawAppIconImage(size).save(file, "PNG")) {
+        if (!theme.mkpath(folder) || !app::drawAppIconImage(size, family).save(file, "PNG")) {
             std::fprintf(stderr, "render_app_icons: cannot write %s\n", qPrintable(file));
             return 1;
         }
