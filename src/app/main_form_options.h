@@ -15,7 +15,7 @@ namespace app {
 struct MainFormOptions {
     QString contentFilePath;
     std::function<QDateTime()> clock;
-    std::function<raster::WeatherFont()> weatherFont;
+    std::function<raster::WeatherFont()> weatherFont{};
 };
 
 } // namespace app
