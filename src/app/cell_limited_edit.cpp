@@ -43,9 +43,9 @@ CellLimitedEdit::CellLimitedEdit(int cellLimit, QWidget* parent)
     setValidator(new CellLimitValidator(cellLimit, this));
 }
 
-std::array<QString, 10> textsOf(const std::array<CellLimitedEdit*, 10>& fields)
+protocol::ValueColumn textsOf(const ValueFields& fields)
 {
-    std::array<QString, 10> texts;
+    protocol::ValueColumn texts;
     for (std::size_t i = 0; i < fields.size(); ++i)
         texts[i] = fields[i]->text();
     return texts;

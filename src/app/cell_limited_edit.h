@@ -3,6 +3,8 @@
 // than characters, the way the board's operators know the fields: four Chinese characters fill
 // the weather text exactly as eight ASCII ones do. The limit holds for typing, for pasting and
 // for text set from code; what does not fit is cut off.
+#include "protocol/display_data.h"
+
 #include <QLineEdit>
 
 #include <array>
@@ -20,7 +22,10 @@ private:
     int m_cellLimit;
 };
 
-// The texts of one of the window's arrays of ten value fields, in index order.
-std::array<QString, 10> textsOf(const std::array<CellLimitedEdit*, 10>& fields);
+// One of the window's arrays of ten value fields.
+using ValueFields = std::array<CellLimitedEdit*, protocol::kValueRows>;
+
+// Their texts, in index order.
+protocol::ValueColumn textsOf(const ValueFields& fields);
 
 } // namespace app

@@ -2,10 +2,12 @@
 #include "app/main_form.h"
 
 #include "app/cell_limited_edit.h"
+#include "app/pub_module.h"
 #include "app/status_lamp.h"
 #include "protocol/device_number.h"
 #include "protocol/segment.h"
 #include "serial/port_choice.h"
+#include "share/line_share.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -25,9 +27,10 @@ MainForm::MainForm(MainFormOptions options, QWidget* parent) : QWidget(parent), 
     if (!m_options.weatherFont)
         m_options.weatherFont = raster::weatherFont;
     setObjectName(QStringLiteral("MainForm"));
-    VorMsComm = new serial::VorMsComm(this);
+    m_link = new boardlink::BoardLink([](int ms) { PubModule::WaitMs(ms); }, this);
     buildLayout();
     connectHandlers();
+    lendPort();
 
     BJNowTimer = new QTimer(this);
     BJNowTimer->setObjectName(QStringLiteral("BJNowTimer"));
@@ -47,8 +50,8 @@ void MainForm::connectHandlers()
     connect(SendWBCommand, &QPushButton::clicked, this, &MainForm::SendWBCommand_Click);
     connect(SeTimeCommand, &QPushButton::clicked, this, &MainForm::SeTimeCommand_Click);
     connect(TxtSendCommand, &QPushButton::clicked, this, &MainForm::TxtSendCommand_Click);
-    connect(VorMsComm, &serial::VorMsComm::onComm, this, &MainForm::VorMsComm_OnComm);
-    connect(VorMsComm, &serial::VorMsComm::portLost, this, &MainForm::VorMsComm_PortLost);
+    connect(m_link, &boardlink::BoardLink::onComm, this, &MainForm::VorMsComm_OnComm);
+    connect(m_link, &boardlink::BoardLink::lineLost, this, &MainForm::VorMsComm_PortLost);
     for (auto* field : FJValText)
         field->installEventFilter(this);
     for (auto* field : WbValTextA)
@@ -58,12 +61,25 @@ void MainForm::connectHandlers()
     LedIDText->installEventFilter(this);
 }
 
+void MainForm::lendPort()
+{
+    if (m_options.lineSocketPath.isEmpty())
+        return;
+    auto* share = new share::LineShare(*m_link, this);
+    // Without the socket the window works as before; other programs then open the port themselves.
+    if (!share->listen(m_options.lineSocketPath)) {
+        delete share;
+        return;
+    }
+    connect(share, &share::LineShare::sendFailed, this, [this](const QString& reason) { GetValShape->showFailed(reason); });
+}
+
 std::optional<QString> MainForm::Form_Load()
 {
     for (int port = 1; port <= 16; ++port)
         RsCombo->addItem(QString::number(port));
-    DeviceId = 255;
-    LedIDText->setText(QStringLiteral("255"));
+    DeviceId = protocol::kEveryDevice;
+    LedIDText->setText(QString::number(DeviceId));
     if (auto failure = LoadBoardSettings())
         return failure;
     RsCombo->setEditText(serial::loadPortChoice());
@@ -73,8 +89,8 @@ std::optional<QString> MainForm::Form_Load()
 
 void MainForm::Form_Unload()
 {
-    if (VorMsComm->portOpen())
-        VorMsComm->close();
+    if (m_link->isOpen())
+        m_link->close();
     serial::savePortChoice(RsCombo->currentText());
 }
 
@@ -113,7 +129,7 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event)
         return false;
     const int key = static_cast<QKeyEvent*>(event)->key();
     for (const auto* column : {&FJValText, &WbValTextA, &WbValTextB}) {
-        for (int i = 0; i < 10; ++i) {
+        for (int i = 0; i < protocol::kValueRows; ++i) {
             if ((*column)[i] == watched)
                 return ValText_KeyPress(i, key);
         }

@@ -1,9 +1,10 @@
 #pragma once
 // The program's one window: the board content in five frames, the live clock, the serial port
 // with its status lamp, and the handlers behind every button and field.
+#include "app/cell_limited_edit.h"
 #include "app/main_form_options.h"
+#include "link/board_link.h"
 #include "protocol/display_data.h"
-#include "serial/vor_ms_comm.h"
 
 #include <QMessageBox>
 #include <QWidget>
@@ -19,7 +20,6 @@ class QTimer;
 
 namespace app {
 
-class CellLimitedEdit;
 class NameLabel;
 class StatusLamp;
 
@@ -38,8 +38,7 @@ public:
     protocol::DisplayArea fjArea() const { return {FjAddress, FjLength}; }
     protocol::DisplayArea wbArea() const { return {WbAddress, WbLength}; }
     protocol::DisplayArea wenDuArea() const { return {WenDuAddress, WenDuLength}; }
-    const std::array<quint8, 2048>& dotBuffer() const { return DotBuffer; }
-    const serial::VorMsComm& vorMsComm() const { return *VorMsComm; }
+    const serial::VorMsComm& vorMsComm() const { return m_link->comm(); }
 
     // Every message to the operator goes through here: a standard box, plain text, default title.
     void showMessage(const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon);
@@ -72,6 +71,7 @@ private:
     void buildFrame1();
     void arrangeTabOrder();
     void connectHandlers();
+    void lendPort();
 
     void Form_Unload();
     // True when the key is to be discarded.
@@ -80,8 +80,10 @@ private:
     bool ensurePortOpen();
     // Says what is wrong when the content file gave an area that no frame can address.
     bool areaUsable(const QString& areaName, protocol::DisplayArea area, const QString& storedText);
-    bool temperatureAreaUsable();
-    bool writeFrame(const QByteArray& frame);
+    // False, after telling the operator, when no frame could be built or the line did not take it.
+    bool writeFrame(const std::optional<QByteArray>& frame);
+    // False, after turning the lamp black and telling the operator, when the link's write failed.
+    bool wentOut(const boardlink::SendOutcome& written);
     bool SendWeatherDots();
     bool DrawWeatherText();
     void SaveBoardSettings();
@@ -90,7 +92,7 @@ private:
 
     MainFormOptions m_options;
 
-    quint8 DeviceId = 255;
+    quint8 DeviceId = protocol::kEveryDevice;
     std::array<quint8, 13> SegmentCodes{};
     qint16 FjAddress = 0;
     qint16 FjLength = 0;
@@ -103,14 +105,9 @@ private:
     QString m_fjAreaText;
     QString m_wbAreaText;
     QString m_wenDuAreaText;
-    // While the weather send pauses, a lost line is told once, together with what the send
-    // could not do, when the pause ends.
-    bool m_weatherPausing = false;
-    // A loss noticed by a write is reported by that write's own message.
-    bool m_writingFrame = false;
-    QString m_lineLostDuringPause;
 
-    serial::VorMsComm* VorMsComm = nullptr;
+    // The line to the board; it owns the serial control VorMsComm.
+    boardlink::BoardLink* m_link = nullptr;
     QTimer* BJNowTimer = nullptr;
 
     QGroupBox* Frame1 = nullptr;
@@ -119,9 +116,9 @@ private:
     QGroupBox* Frame4 = nullptr;
     QGroupBox* Frame5 = nullptr;
 
-    std::array<CellLimitedEdit*, 10> FJValText{};
-    std::array<CellLimitedEdit*, 10> WbValTextA{};
-    std::array<CellLimitedEdit*, 10> WbValTextB{};
+    ValueFields FJValText{};
+    ValueFields WbValTextA{};
+    ValueFields WbValTextB{};
     NameLabel* FJNameLabel = nullptr;
     NameLabel* WbNameLabel = nullptr;
     QPushButton* SendFJCommand = nullptr;

@@ -11,7 +11,7 @@ namespace app {
 
 namespace {
 
-void fill(const std::array<CellLimitedEdit*, 10>& fields, const std::array<QString, 10>& texts)
+void fill(const ValueFields& fields, const protocol::ValueColumn& texts)
 {
     for (std::size_t i = 0; i < fields.size(); ++i)
         fields[i]->setText(texts[i]);

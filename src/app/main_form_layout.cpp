@@ -7,6 +7,13 @@
 #include "app/name_label.h"
 #include "app/status_lamp.h"
 #include "app/window_font.h"
+#include "protocol/exchange_rate.h"
+#include "protocol/room_rate.h"
+#include "protocol/temperature.h"
+#include "raster/weather_font.h"
+#include "serial/line_settings.h"
+#include "storage/app_name.h"
+#include "storage/board_content.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -31,7 +38,7 @@ QRect twipsRect(int left, int top, int width, int height)
 }
 
 // Tops of the ten rows shared by the room-rate and exchange-rate field arrays.
-constexpr std::array<int, 10> kRowTops{360, 627, 939, 1251, 1563, 1875, 2187, 2499, 2811, 3120};
+constexpr std::array<int, protocol::kValueRows> kRowTops{360, 627, 939, 1251, 1563, 1875, 2187, 2499, 2811, 3120};
 
 template <typename Widget>
 Widget* place(Widget* widget, const QString& name, QRect geometry, const QFont& font)
@@ -81,7 +88,7 @@ QString indexed(const char* name, int index)
 
 void MainForm::buildLayout()
 {
-    setWindowTitle(QStringLiteral("VorFJP - 57600"));
+    setWindowTitle(QStringLiteral("%1 - %2").arg(QString::fromUtf16(storage::kApplicationName)).arg(serial::kBaudRate));
     setWindowIcon(drawAppIcon());
     setFixedSize(px(9930), px(4545));
 
@@ -98,15 +105,15 @@ void MainForm::buildFrame5()
 {
     Frame5 = makeFrame(this, QStringLiteral("Frame5"), QStringLiteral("今日房价"), twipsRect(120, 120, 2175, 4335),
                        uiFont(12, true));
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < protocol::kValueRows; ++i) {
         const int height = (i == 0 || i == 9) ? 315 : 360;
-        FJValText[i] = makeEdit(Frame5, indexed("FJValText", i), 4, QStringLiteral("1234"),
+        FJValText[i] = makeEdit(Frame5, indexed("FJValText", i), protocol::kRoomRateWidth, QStringLiteral("1234"),
                                 twipsRect(1440, kRowTops[i], 615, height), uiFont(12, false));
     }
     SendFJCommand = makeButton(Frame5, QStringLiteral("SendFJCommand"), QStringLiteral("发送房价"),
                                twipsRect(120, 3720, 1935, 495));
-    FJNameLabel = place(new NameLabel(8, Frame5), QStringLiteral("FJNameLabel"), twipsRect(120, 360, 1215, 3255),
-                        uiFont(15, false));
+    FJNameLabel = place(new NameLabel(storage::kRoomNameLineCells, Frame5), QStringLiteral("FJNameLabel"),
+                        twipsRect(120, 360, 1215, 3255), uiFont(15, false));
     FJNameLabel->setCaption(QStringLiteral("豪华套房商务套房公寓套房行政单间行政标间单 人 间标 准 间 加    床"));
 }
 
@@ -114,17 +121,17 @@ void MainForm::buildFrame3()
 {
     Frame3 = makeFrame(this, QStringLiteral("Frame3"), QStringLiteral("外币兑换"), twipsRect(2400, 120, 3015, 4335),
                        uiFont(12, true));
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < protocol::kValueRows; ++i) {
         const int height = i == 0 ? 315 : 360;
-        WbValTextA[i] = makeEdit(Frame3, indexed("WbValTextA", i), 7, QStringLiteral("123.456"),
-                                 twipsRect(840, kRowTops[i], 975, height), uiFont(12, false));
-        WbValTextB[i] = makeEdit(Frame3, indexed("WbValTextB", i), 7, QStringLiteral("123.888"),
-                                 twipsRect(1920, kRowTops[i], 975, height), uiFont(12, false));
+        WbValTextA[i] = makeEdit(Frame3, indexed("WbValTextA", i), protocol::kExchangeRateWidth,
+                                 QStringLiteral("123.456"), twipsRect(840, kRowTops[i], 975, height), uiFont(12, false));
+        WbValTextB[i] = makeEdit(Frame3, indexed("WbValTextB", i), protocol::kExchangeRateWidth,
+                                 QStringLiteral("123.888"), twipsRect(1920, kRowTops[i], 975, height), uiFont(12, false));
     }
     SendWBCommand = makeButton(Frame3, QStringLiteral("SendWBCommand"), QStringLiteral("发送牌价"),
                                twipsRect(480, 3720, 2055, 495));
-    WbNameLabel = place(new NameLabel(4, Frame3), QStringLiteral("WbNameLabel"), twipsRect(120, 360, 735, 3255),
-                        uiFont(15, false));
+    WbNameLabel = place(new NameLabel(storage::kCurrencyNameLineCells, Frame3), QStringLiteral("WbNameLabel"),
+                        twipsRect(120, 360, 735, 3255), uiFont(15, false));
     WbNameLabel->setCaption(QStringLiteral("美元欧元英镑港币日元澳元"));
 }
 
@@ -142,14 +149,14 @@ void MainForm::buildFrame2()
 {
     Frame2 = makeFrame(this, QStringLiteral("Frame2"), QStringLiteral("天气预报"), twipsRect(5520, 2400, 2415, 2055),
                        uiFont(12, true));
-    WenDuTextH = makeEdit(Frame2, QStringLiteral("WenDuTextH"), 2, QStringLiteral("18"), twipsRect(1800, 885, 495, 405),
-                          uiFont(14.25, true));
-    WenDuTextL = makeEdit(Frame2, QStringLiteral("WenDuTextL"), 2, QStringLiteral("12"), twipsRect(840, 885, 495, 405),
-                          uiFont(14.25, true));
+    WenDuTextH = makeEdit(Frame2, QStringLiteral("WenDuTextH"), protocol::kTemperatureWidth, QStringLiteral("18"),
+                          twipsRect(1800, 885, 495, 405), uiFont(14.25, true));
+    WenDuTextL = makeEdit(Frame2, QStringLiteral("WenDuTextL"), protocol::kTemperatureWidth, QStringLiteral("12"),
+                          twipsRect(840, 885, 495, 405), uiFont(14.25, true));
     TxtSendCommand = makeButton(Frame2, QStringLiteral("TxtSendCommand"), QStringLiteral("发送天气预报"),
                                 twipsRect(120, 1440, 2175, 495));
-    DotText = makeEdit(Frame2, QStringLiteral("DotText"), 8, QStringLiteral("多云转晴"), twipsRect(1200, 360, 1095, 345),
-                       uiFont(12, true));
+    DotText = makeEdit(Frame2, QStringLiteral("DotText"), raster::kWeatherTextCells, QStringLiteral("多云转晴"),
+                       twipsRect(1200, 360, 1095, 345), uiFont(12, true));
     Label3 = makeLabel(Frame2, QStringLiteral("Label3"), QStringLiteral("今日天气"), twipsRect(120, 405, 1095, 255),
                        uiFont(12, true));
     // The dash between the two temperatures, drawn from (1440, 1080) to (1680, 1080).

@@ -3,57 +3,44 @@
 
 #include "app/status_lamp.h"
 #include "protocol/connection_test.h"
-#include "serial/port_choice.h"
 
 #include <QComboBox>
-#include <QScopedValueRollback>
 
 namespace app {
 
 void MainForm::OpenCommPort()
 {
-    if (VorMsComm->portOpen())
-        VorMsComm->close();
-
-    QString reason;
-    const QString choice = RsCombo->currentText();
-    if (const std::optional<QString> portName = serial::portNameForChoice(choice)) {
-        const serial::VorMsComm::OpenResult opened = VorMsComm->open(*portName);
-        if (opened.ok) {
-            GetValShape->showOpen();
-            return;
-        }
-        reason = opened.reason;
-    } else {
-        reason = QStringLiteral("“%1”不是串口号。请在“串口号”一栏填写串口的编号（例如 1 到 16），"
-                                "或串口设备的完整路径，然后再试。")
-                     .arg(choice);
+    const boardlink::OpenOutcome opened = m_link->open(RsCombo->currentText());
+    if (opened.ok) {
+        GetValShape->showOpen();
+        return;
     }
-    if (VorMsComm->portOpen())
-        VorMsComm->close();
-    GetValShape->showFailed(reason);
-    showMessage(QStringLiteral("端口打开错误~!\n\n") + reason);
+    GetValShape->showFailed(opened.reason);
+    showMessage(QStringLiteral("端口打开错误~!\n\n") + opened.reason);
 }
 
 bool MainForm::ensurePortOpen()
 {
-    if (!VorMsComm->portOpen())
+    if (!m_link->isOpen())
         OpenCommPort();
-    return VorMsComm->portOpen();
+    return m_link->isOpen();
 }
 
-bool MainForm::writeFrame(const QByteArray& frame)
+bool MainForm::writeFrame(const std::optional<QByteArray>& frame)
 {
-    serial::VorMsComm::WriteResult written;
-    {
-        const QScopedValueRollback writing(m_writingFrame, true);
-        written = VorMsComm->write(frame);
+    if (!frame) {
+        showMessage(QStringLiteral("数据没有发送到显示屏：按 VorFjp.ini 中的显示区设置组不成完整的数据帧。"
+                                   "请按显示屏的实际设置改正 VorFjp.ini，再重新启动程序。"));
+        return false;
     }
+    return wentOut(m_link->send(*frame));
+}
+
+bool MainForm::wentOut(const boardlink::SendOutcome& written)
+{
     if (written.ok)
         return true;
-    // A port that could not take a frame is of no further use until it is opened again; the lamp
-    // must not stay green over a closed port.
-    VorMsComm->close();
+    // The lamp must not stay green over the port the link has closed.
     GetValShape->showFailed(written.reason);
     showMessage(QStringLiteral("数据没有发送到显示屏：%1\n\n串口已关闭。请检查连接后按“打开串口”，再重新发送。")
                     .arg(written.reason));
@@ -65,30 +52,23 @@ void MainForm::FindCommand_Click()
     // A test on a closed port could only fail; open it first, as the send buttons do.
     if (!ensurePortOpen())
         return;
-    writeFrame(protocol::connectionTestFrame(DeviceId));
-    VorMsComm->setRThreshold(protocol::kReplyThreshold);
+    wentOut(m_link->sendConnectionTest(DeviceId));
 }
 
 void MainForm::VorMsComm_OnComm(serial::VorMsComm::CommEvent event)
 {
-    if (event == serial::VorMsComm::CommEvent::Receive) {
-        const int waiting = VorMsComm->inBufferCount();
-        const QByteArray received = VorMsComm->input().left(waiting);
-        if (const std::optional<int> number = protocol::deviceNumberFromReply(received))
-            showMessage(protocol::deviceFoundMessage(*number), QMessageBox::Information);
-    }
-    VorMsComm->clearInput();
+    if (const std::optional<int> number = m_link->readReply(event))
+        showMessage(protocol::deviceFoundMessage(*number), QMessageBox::Information);
+    m_link->discardInput();
 }
 
 void MainForm::VorMsComm_PortLost(const QString& reason)
 {
     GetValShape->showFailed(reason);
-    if (m_writingFrame)
+    // A loss noticed by a write is told by that write's message; one in the weather pause is
+    // told once, with what the send could not do, when the pause ends.
+    if (m_link->writing() || m_link->pausing())
         return;
-    if (m_weatherPausing) {
-        m_lineLostDuringPause = reason;
-        return;
-    }
     showMessage(QStringLiteral("与显示屏的串口连接断开了：%1\n\n请检查串口线和串口设备是否接好，"
                                "然后按“打开串口”重新连接。")
                     .arg(reason));

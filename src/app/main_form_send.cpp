@@ -2,7 +2,6 @@
 #include "app/main_form.h"
 
 #include "app/cell_limited_edit.h"
-#include "app/pub_module.h"
 #include "protocol/clock.h"
 #include "protocol/exchange_rate.h"
 #include "protocol/room_rate.h"
@@ -10,9 +9,6 @@
 #include "protocol/weather_dots.h"
 #include "raster/weather_raster.h"
 
-#include <QScopedValueRollback>
-
-#include <utility>
 
 namespace app {
 
@@ -69,43 +65,29 @@ void MainForm::SeTimeCommand_Click()
     writeFrame(protocol::clockFrame(DeviceId, m_options.clock()));
 }
 
-bool MainForm::temperatureAreaUsable()
-{
-    return areaUsable(QStringLiteral("温度"), {WenDuAddress, WenDuLength}, m_wenDuAreaText);
-}
-
 bool MainForm::SendTemperature()
 {
-    if (!temperatureAreaUsable())
-        return false;
     return writeFrame(protocol::temperatureFrame(DeviceId, {WenDuAddress, WenDuLength}, WenDuTextL->text(),
                                                  WenDuTextH->text()));
 }
 
 void MainForm::TxtSendCommand_Click()
 {
-    if (!temperatureAreaUsable())
+    // An area the board cannot have is a fault of the content file: no use opening the port.
+    if (!areaUsable(QStringLiteral("温度"), {WenDuAddress, WenDuLength}, m_wenDuAreaText))
         return;
     if (!ensurePortOpen())
         return;
-    if (!SendTemperature())
-        return;
-    {
-        const QScopedValueRollback pausing(m_weatherPausing, true);
-        PubModule::WaitMs(1000);
-    }
     // The pause lets other handlers run: the operator may have closed the window, the line may
     // have gone, or another handler closed the port (SendWeatherDots checks that).
-    const QString lineLost = std::exchange(m_lineLostDuringPause, QString());
-    if (!isVisible())
-        return;
-    if (!lineLost.isEmpty() && !VorMsComm->portOpen()) {
+    const boardlink::WeatherOutcome sent =
+        m_link->sendWeather([this] { return SendTemperature(); }, [this] { return isVisible() && SendWeatherDots(); });
+    if (sent.lineLostInPause && isVisible()) {
         showMessage(QStringLiteral("与显示屏的串口连接断开了：%1\n\n温度已经发出，天气文字没有发送。"
                                    "请检查串口线和串口设备是否接好，按“打开串口”重新连接后再按“发送天气预报”。")
-                        .arg(lineLost));
-        return;
+                        .arg(*sent.lineLostInPause));
     }
-    if (!SendWeatherDots())
+    if (sent.stop != boardlink::WeatherStop::None)
         return;
     SaveBoardSettings();
 }
@@ -126,13 +108,12 @@ bool MainForm::SendWeatherDots()
 {
     if (!DrawWeatherText())
         return false;
-    if (!VorMsComm->portOpen()) {
+    if (!m_link->isOpen()) {
         showMessage(QStringLiteral("天气文字没有发送：等待期间串口被关闭了。\n\n温度已经发出。"
                                    "请按“打开串口”后再按“发送天气预报”。"));
         return false;
     }
-    const std::span<const quint8, protocol::kDotBytes> dots(DotBuffer.data(), protocol::kDotBytes);
-    return writeFrame(protocol::weatherDotFrame(DeviceId, dots));
+    return writeFrame(protocol::weatherDotFrame(DeviceId, std::span(DotBuffer).first<protocol::kDotBytes>()));
 }
 
 } // namespace app

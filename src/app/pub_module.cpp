@@ -2,6 +2,8 @@
 
 #include "app/main_form.h"
 #include "app/single_instance.h"
+#include "share/share_socket.h"
+#include "storage/app_name.h"
 #include "storage/content_file.h"
 
 #include <QApplication>
@@ -15,14 +17,14 @@ namespace PubModule {
 
 int Main(int argc, char** argv)
 {
-    QCoreApplication::setApplicationName(QStringLiteral("VorFJP"));
+    QCoreApplication::setApplicationName(QString::fromUtf16(storage::kApplicationName));
     app::SingleInstance instance;
     if (!instance.acquire())
         return 0;
 
     QApplication application(argc, argv);
-    app::MainForm form({storage::contentFilePath(QCoreApplication::applicationDirPath()),
-                        [] { return QDateTime::currentDateTime(); }});
+    app::MainForm form({storage::contentFileInUse(), [] { return QDateTime::currentDateTime(); },
+                        {}, share::shareSocketPath()});
     const int started = app::loadAndShow(form);
     if (started != 0)
         return started;

@@ -1,8 +1,9 @@
 #pragma once
-// Keeps a second copy of the program from running for the same user. The lock is a file in the
-// user's runtime directory on which the running instance holds an advisory lock; the system
-// drops that lock when the process ends in any way, so a run that crashed or was killed never
-// blocks the next start. The file holds the owner's process id, for the curious.
+// Keeps a second copy of the program from running for the same user. On Linux the lock is a file
+// in the user's runtime directory on which the running instance holds an advisory lock; on
+// Windows a named mutex of the session. The system drops either when the process ends in any
+// way, so a run that crashed or was killed never blocks the next start. The lock file holds the
+// owner's process id, for the curious.
 #include <QString>
 
 namespace app {
@@ -20,7 +21,11 @@ public:
     static QString lockFilePath();
 
 private:
+#ifdef Q_OS_WIN
+    void* m_handle = nullptr;
+#else
     int m_fd = -1;
+#endif
 };
 
 } // namespace app

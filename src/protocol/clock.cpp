@@ -1,15 +1,13 @@
 #include "protocol/clock.h"
 
-#include "protocol/frame.h"
-
 #include <array>
 
 namespace protocol {
 
-QByteArray clockFrame(quint8 deviceId, const QDateTime& localTime)
+std::optional<QByteArray> clockFrame(quint8 deviceId, const QDateTime& localTime)
 {
     if (!localTime.isValid())
-        return {};
+        return std::nullopt;
 
     const QDateTime local = localTime.toLocalTime();
     const QDate date = local.date();
@@ -17,12 +15,11 @@ QByteArray clockFrame(quint8 deviceId, const QDateTime& localTime)
     // QDate allows years before the common era; keep the byte within 0..99 for them too.
     const int yearInCentury = (date.year() % 100 + 100) % 100;
 
-    const std::array<quint8, 6> payload {
+    const std::array<quint8, kClockPayloadBytes> payload {
         quint8(yearInCentury), quint8(date.month()), quint8(date.day()),
         quint8(time.hour()),   quint8(time.minute()), quint8(time.second()),
     };
-    return buildFrame(deviceId, Command::Clock,
-                      QByteArrayView(reinterpret_cast<const char*>(payload.data()), payload.size()));
+    return buildFixedFrame(deviceId, Command::Clock, payload);
 }
 
 } // namespace protocol

@@ -2,13 +2,14 @@
 
 #include "protocol/frame.h"
 
+#include <array>
+
 namespace protocol {
 
 namespace {
 
-constexpr int kReplyMarkerOffset = 3;
-constexpr int kReplyNumberOffset = 6;
-constexpr int kReplyLengthLowOffset = 2;
+constexpr int kReplyNumberOffset = kPayloadOffset;
+constexpr int kReplyLengthLowOffset = kLengthOffset + 1;
 
 quint8 byteAt(QByteArrayView bytes, qsizetype index)
 {
@@ -19,8 +20,12 @@ quint8 byteAt(QByteArrayView bytes, qsizetype index)
 
 QByteArray connectionTestFrame(quint8 deviceId)
 {
-    const char payload = char(deviceId);
-    return buildFrame(deviceId, Command::ConnectionTest, QByteArrayView(&payload, 1));
+    return buildFixedFrame(deviceId, Command::ConnectionTest, std::array<quint8, 1>{deviceId});
+}
+
+QByteArray connectionTestReply(quint8 deviceNumber)
+{
+    return buildFixedFrame(0x00, Command::ConnectionTest, std::array<quint8, 1>{deviceNumber}, FrameShape::Reply);
 }
 
 std::optional<int> deviceNumberFromReply(QByteArrayView received)
@@ -31,7 +36,7 @@ std::optional<int> deviceNumberFromReply(QByteArrayView received)
 
     const int lengthField = byteAt(received, kLengthOffset) * 256 + byteAt(received, kLengthOffset + 1);
     if (byteAt(received, 0) != kStx || byteAt(received, n - 1) != kEtx
-        || byteAt(received, kReplyMarkerOffset) != kMarker || lengthField != n)
+        || byteAt(received, markerOffset(FrameShape::Reply)) != kMarker || lengthField != n)
         return std::nullopt;
 
     if (checkByte(received.sliced(kLengthOffset, n - 3)) != byteAt(received, n - 2))

@@ -3,6 +3,8 @@
 // Connection test (0x21): asks the board for its device number, and reads the
 // board's reply.
 
+#include "protocol/frame.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -11,12 +13,17 @@
 
 namespace protocol {
 
-// The receive threshold set on the port once a test is sent: the shortest reply.
-inline constexpr int kReplyThreshold = 9;
-
 // The 9-byte test frame; its payload repeats the device number, so its check
 // byte is 0xC6 whatever the number.
 QByteArray connectionTestFrame(quint8 deviceId);
+
+// The reply a board with this number gives to the test, in the reply's shape
+// (marker at offset 3): 02 00 09 EE 00 21 <number> <check> 03.
+QByteArray connectionTestReply(quint8 deviceNumber);
+
+// The receive threshold set on the port once a test is sent: the length of the
+// reply, whose payload is the one byte of the number.
+inline constexpr int kReplyThreshold = kFrameOverhead + 1;
 
 // The device number reported by everything that arrived in one receive event, or
 // nullopt when those bytes are not exactly one well-formed reply. Checked in order:

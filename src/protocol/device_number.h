@@ -2,12 +2,17 @@
 
 // Reading the device-number field into the device number that every frame carries.
 
+#include "protocol/plain_decimal.h"
+
 #include <QString>
 #include <QtGlobal>
 
+#include <limits>
+
 namespace protocol {
 
-inline constexpr int kMaxDeviceNumber = 255;
+inline constexpr int kMaxDeviceNumber = std::numeric_limits<quint8>::max();
+static_assert(kMaxDeviceNumber < kSaturatedMagnitude);
 
 struct DeviceNumberInput {
     quint8 deviceId;     // the number to address from now on
@@ -16,11 +21,8 @@ struct DeviceNumberInput {
 
 // Reads the text of the device-number field when it loses the focus.
 //
-// The text is a number in plain decimal notation with blanks around it:
-// an optional sign "+" or "-", digits, and an optional "." with more digits
-// (at least one digit in all; "5." and ".5" count). It is rounded to a whole
-// number, a value exactly halfway going to the even neighbour (254.5 -> 254,
-// 255.5 -> 256), exactly for any number of digits.
+// The text is a number in plain decimal notation (plain_decimal.h) with blanks
+// around it, rounded to a whole number.
 //
 //   - Above 255, however large: the field shows "255" and the number is 255.
 //   - 0 to 255: the field keeps its text as typed ("0012" -> 12, "3.7" -> 4,

@@ -26,10 +26,10 @@ AreaProblem checkArea(DisplayArea area)
     return AreaProblem::None;
 }
 
-QByteArray displayDataFrame(quint8 deviceId, DisplayArea area, QByteArrayView cellCodes)
+std::optional<QByteArray> displayDataFrame(quint8 deviceId, DisplayArea area, QByteArrayView cellCodes)
 {
     if (checkArea(area) != AreaProblem::None || cellCodes.size() != area.length)
-        return {};
+        return std::nullopt;
 
     QByteArray payload;
     payload.reserve(kDisplayDataHeader + cellCodes.size());

@@ -16,6 +16,9 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
+#include <optional>
+
 namespace protocol {
 
 // Address and number of digit cells of one display area of the board.
@@ -23,6 +26,11 @@ struct DisplayArea {
     int address = 0;
     int length = 0;
 };
+
+// Rows of each value column in the window: the room rates, and the two values of
+// each currency row.
+inline constexpr int kValueRows = 10;
+using ValueColumn = std::array<QString, kValueRows>;
 
 // Address and length come from four-digit fields of the content file.
 inline constexpr int kMaxAreaField = 9999;
@@ -36,10 +44,10 @@ enum class AreaProblem { None, AddressOutOfRange, LengthOutOfRange };
 // None when address and length are both within 0..9999; the address is checked first.
 AreaProblem checkArea(DisplayArea area);
 
-// The display-data frame carrying cellCodes to area. Empty when checkArea(area)
+// The display-data frame carrying cellCodes to area; nullopt when checkArea(area)
 // reports a problem or cellCodes does not hold exactly area.length codes: a
 // malformed frame must never reach the board.
-QByteArray displayDataFrame(quint8 deviceId, DisplayArea area, QByteArrayView cellCodes);
+std::optional<QByteArray> displayDataFrame(quint8 deviceId, DisplayArea area, QByteArrayView cellCodes);
 
 // text padded on the left with blanks to width characters; of a longer text only
 // its last width characters. Fields of a row keep their places on the board this way.

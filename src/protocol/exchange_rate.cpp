@@ -7,16 +7,16 @@ namespace protocol {
 QString exchangeRateText(const ExchangeRateColumn& a, const ExchangeRateColumn& b)
 {
     QString text;
-    text.reserve(2 * kExchangeRateRows * kExchangeRateWidth);
-    for (int row = 0; row < kExchangeRateRows; ++row) {
+    text.reserve(2 * kValueRows * kExchangeRateWidth);
+    for (int row = 0; row < kValueRows; ++row) {
         text += rightAligned(a[row], kExchangeRateWidth);
         text += rightAligned(b[row], kExchangeRateWidth);
     }
     return text;
 }
 
-QByteArray exchangeRateFrame(quint8 deviceId, DisplayArea area, const ExchangeRateColumn& a,
-                             const ExchangeRateColumn& b)
+std::optional<QByteArray> exchangeRateFrame(quint8 deviceId, DisplayArea area, const ExchangeRateColumn& a,
+                                            const ExchangeRateColumn& b)
 {
     return displayDataFrame(deviceId, area, toCellCodes(exchangeRateText(a, b), area.length));
 }

@@ -8,21 +8,22 @@
 #include <QByteArray>
 #include <QString>
 
-#include <array>
+#include <optional>
 
 namespace protocol {
 
-inline constexpr int kExchangeRateRows = 10;
+// Characters of one exchange-rate value: the field's limit, its place in the
+// content file and its share of the text.
 inline constexpr int kExchangeRateWidth = 7;
 
-using ExchangeRateColumn = std::array<QString, kExchangeRateRows>;
+using ExchangeRateColumn = ValueColumn;
 
 // The 140-character text: row by row, the first value a[i] then the second value
 // b[i], each right-aligned in seven characters (a longer value keeps its last seven).
 QString exchangeRateText(const ExchangeRateColumn& a, const ExchangeRateColumn& b);
 
-// The display-data frame for area; empty when the area is unusable (checkArea()).
-QByteArray exchangeRateFrame(quint8 deviceId, DisplayArea area, const ExchangeRateColumn& a,
-                             const ExchangeRateColumn& b);
+// The display-data frame for area; nullopt when the area is unusable (checkArea()).
+std::optional<QByteArray> exchangeRateFrame(quint8 deviceId, DisplayArea area, const ExchangeRateColumn& a,
+                                            const ExchangeRateColumn& b);
 
 } // namespace protocol

@@ -10,20 +10,20 @@ quint8 checkByte(QByteArrayView bytes)
     return x;
 }
 
-QByteArray buildFrame(quint8 deviceId, Command command, QByteArrayView payload)
+std::optional<QByteArray> buildFrame(quint8 address, Command command, QByteArrayView payload, FrameShape shape)
 {
     const qsizetype length = payload.size() + kFrameOverhead;
-    if (length > kMaxFrameLength)
-        return {};
+    if (payload.isEmpty() || length > kMaxFrameLength)
+        return std::nullopt;
 
-    QByteArray frame;
+    QByteArray frame(kPayloadOffset, '\0');
     frame.reserve(length);
-    frame.append(char(kStx));
-    frame.append(char(length >> 8));
-    frame.append(char(length & 0xFF));
-    frame.append(char(deviceId));
-    frame.append(char(kMarker));
-    frame.append(char(command));
+    frame[0] = char(kStx);
+    frame[kLengthOffset] = char(length >> 8);
+    frame[kLengthOffset + 1] = char(length & 0xFF);
+    frame[addressOffset(shape)] = char(address);
+    frame[markerOffset(shape)] = char(kMarker);
+    frame[kCommandOffset] = char(command);
     frame.append(payload);
     frame.append(char(checkByte(QByteArrayView(frame).sliced(kLengthOffset))));
     frame.append(char(kEtx));

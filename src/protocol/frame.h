@@ -5,8 +5,8 @@
 //
 //   offset 0        STX 0x02
 //   offset 1, 2     N, the total frame length in bytes, high byte first
-//   offset 3        device number of the addressed board
-//   offset 4        marker 0xEE
+//   offset 3        device number of the addressed board   (reply: marker 0xEE)
+//   offset 4        marker 0xEE                            (reply: not examined)
 //   offset 5        command code
 //   offset 6..N-3   payload (at least one byte)
 //   offset N-2      check byte: XOR of the bytes at offsets 1..N-3
@@ -18,6 +18,10 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QtGlobal>
+
+#include <array>
+#include <cstddef>
+#include <optional>
 
 namespace protocol {
 
@@ -39,23 +43,51 @@ inline constexpr quint8 kStx = 0x02;
 inline constexpr quint8 kEtx = 0x03;
 inline constexpr quint8 kMarker = 0xEE;
 
+// Addresses every board on the line; the device number the program starts with.
+inline constexpr quint8 kEveryDevice = 255;
+
 // Header (STX, two length bytes, device, marker, command) plus check byte and ETX.
 inline constexpr int kFrameOverhead = 8;
+// Every frame carries at least one payload byte.
+inline constexpr int kShortestFrame = kFrameOverhead + 1;
 // The length field is 16 bits wide.
 inline constexpr int kMaxFrameLength = 0xFFFF;
 
 inline constexpr int kLengthOffset = 1;
-inline constexpr int kDeviceOffset = 3;
-inline constexpr int kMarkerOffset = 4;
 inline constexpr int kCommandOffset = 5;
 inline constexpr int kPayloadOffset = 6;
+
+// Where the marker stands: a frame the program sends carries the device number at
+// offset 3 and the marker at offset 4; the board's reply carries the marker at
+// offset 3 and, at offset 4, a byte the program does not examine.
+enum class FrameShape { Sent, Reply };
+
+constexpr int markerOffset(FrameShape shape)
+{
+    return shape == FrameShape::Sent ? 4 : 3;
+}
+
+constexpr int addressOffset(FrameShape shape)
+{
+    return shape == FrameShape::Sent ? 3 : 4;
+}
 
 // XOR of all the given bytes, starting from 0.
 quint8 checkByte(QByteArrayView bytes);
 
-// The complete frame, payload.size() + kFrameOverhead bytes long.
-// A payload too long for the 16-bit length field gives an empty array, so that
-// no frame with a wrong length can reach the line.
-QByteArray buildFrame(quint8 deviceId, Command command, QByteArrayView payload);
+// The complete frame, payload.size() + kFrameOverhead bytes long, with address at
+// addressOffset(shape). nullopt for an empty payload or one too long for the 16-bit
+// length field, so that no frame with a wrong length can reach the line.
+std::optional<QByteArray> buildFrame(quint8 address, Command command, QByteArrayView payload,
+                                     FrameShape shape = FrameShape::Sent);
+
+// For a payload whose size its command fixes: such a frame always fits.
+template <std::size_t N>
+QByteArray buildFixedFrame(quint8 address, Command command, const std::array<quint8, N>& payload,
+                           FrameShape shape = FrameShape::Sent)
+{
+    static_assert(N >= 1 && N + kFrameOverhead <= kMaxFrameLength, "the payload fits the length field");
+    return *buildFrame(address, command, QByteArrayView(payload.data(), qsizetype(N)), shape);
+}
 
 } // namespace protocol

@@ -7,13 +7,13 @@ namespace protocol {
 QString roomRateText(const RoomRateFields& fields)
 {
     QString text;
-    text.reserve(kRoomRateFields * kRoomRateWidth);
+    text.reserve(kValueRows * kRoomRateWidth);
     for (const QString& field : fields)
         text += rightAligned(field, kRoomRateWidth);
     return text;
 }
 
-QByteArray roomRateFrame(quint8 deviceId, DisplayArea area, const RoomRateFields& fields)
+std::optional<QByteArray> roomRateFrame(quint8 deviceId, DisplayArea area, const RoomRateFields& fields)
 {
     return displayDataFrame(deviceId, area, toCellCodes(roomRateText(fields), area.length));
 }

@@ -7,21 +7,22 @@
 #include <QByteArray>
 #include <QString>
 
-#include <array>
+#include <optional>
 
 namespace protocol {
 
-inline constexpr int kRoomRateFields = 10;
+// Characters of one room rate: the field's limit, its place in the content file
+// and its share of the text.
 inline constexpr int kRoomRateWidth = 4;
 
-using RoomRateFields = std::array<QString, kRoomRateFields>;
+using RoomRateFields = ValueColumn;
 
 // The 40-character text: each field in index order, right-aligned in four
 // characters (a longer field keeps its last four). A field with a "." thus
 // yields three cells, and every later cell moves up by one.
 QString roomRateText(const RoomRateFields& fields);
 
-// The display-data frame for area; empty when the area is unusable (checkArea()).
-QByteArray roomRateFrame(quint8 deviceId, DisplayArea area, const RoomRateFields& fields);
+// The display-data frame for area; nullopt when the area is unusable (checkArea()).
+std::optional<QByteArray> roomRateFrame(quint8 deviceId, DisplayArea area, const RoomRateFields& fields);
 
 } // namespace protocol

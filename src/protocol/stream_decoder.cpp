@@ -6,9 +6,6 @@ namespace protocol {
 
 namespace {
 
-// Every frame carries at least one payload byte.
-constexpr int kShortestFrame = kFrameOverhead + 1;
-
 // A run of noise is reported in pieces of at most this size, so that a line
 // carrying nothing but noise neither grows memory nor stays silent.
 constexpr qsizetype kLongestRun = 4096;
@@ -63,8 +60,7 @@ std::vector<DecodedItem> StreamDecoder::scan(bool giveUp)
         const Examination exam = examineAtHead();
         if (exam.verdict == Verdict::Frame) {
             const QByteArray bytes = m_buffer.sliced(m_head, exam.length);
-            const int addressOffset = m_shape == FrameShape::Sent ? kDeviceOffset : kMarkerOffset;
-            out.push_back(DecodedFrame {bytes, quint8(bytes.at(addressOffset)), quint8(bytes.at(kCommandOffset)),
+            out.push_back(DecodedFrame {bytes, quint8(bytes.at(addressOffset(m_shape))), quint8(bytes.at(kCommandOffset)),
                                         bytes.sliced(kPayloadOffset, exam.length - kFrameOverhead)});
             m_head += exam.length;
         } else if (exam.verdict == Verdict::Reject || giveUp) {
@@ -117,8 +113,7 @@ StreamDecoder::Examination StreamDecoder::examineAtHead() const
     if (actual != expected)
         return {Verdict::Reject, length, Problem::WrongCheck, actual, expected};
 
-    const int markerOffset = m_shape == FrameShape::Sent ? kMarkerOffset : kDeviceOffset;
-    const quint8 marker = quint8(rest.at(markerOffset));
+    const quint8 marker = quint8(rest.at(markerOffset(m_shape)));
     if (marker != kMarker)
         return {Verdict::Reject, length, Problem::NoMarker, marker, kMarker};
 
@@ -144,7 +139,7 @@ QString StreamDecoder::describe(const Examination& exam) const
         return QStringLiteral("check byte is %1, expected %2").arg(hexByte(exam.found), hexByte(exam.expected));
     case Problem::NoMarker:
         return QStringLiteral("byte at offset %1 is %2, expected the marker 0xEE")
-            .arg(m_shape == FrameShape::Sent ? kMarkerOffset : kDeviceOffset)
+            .arg(markerOffset(m_shape))
             .arg(hexByte(exam.found));
     case Problem::None:
         break;

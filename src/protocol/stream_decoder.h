@@ -25,10 +25,6 @@
 
 namespace protocol {
 
-// Where the marker 0xEE stands: a sent frame carries the device number at offset 3
-// and the marker at offset 4; the board's reply carries the marker at offset 3.
-enum class FrameShape { Sent, Reply };
-
 struct DecodedFrame {
     QByteArray bytes;     // the whole frame, start to end byte
     quint8 address = 0;   // offset 3 of a sent frame (the device number), offset 4 of a reply

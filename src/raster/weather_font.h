@@ -7,6 +7,8 @@
 // font stood in by fontconfig would give blurred or wrongly sized dots on the
 // board, so a missing font is reported instead of substituted.
 
+#include "protocol/dot_matrix.h"
+
 #include <QFont>
 #include <QString>
 #include <QStringList>
@@ -20,6 +22,11 @@ inline constexpr auto kSimSunLocalFamily = u"宋体";
 inline constexpr auto kUnifontFamily = u"Unifont";
 inline constexpr int kSimSunPointSize = 12;
 inline constexpr int kUnifontPixelSize = 16;
+
+// A half-width glyph is 8 dots wide and a Chinese one 16, so the weather text's
+// field holds exactly what fills the matrix: eight display cells.
+inline constexpr int kHalfWidthGlyphDots = 8;
+inline constexpr int kWeatherTextCells = protocol::kDotColumns / kHalfWidthGlyphDots;
 
 struct WeatherFont {
     std::optional<QFont> font;

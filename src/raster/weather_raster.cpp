@@ -49,12 +49,12 @@ bool isLitDot(QRgb colour)
 DotMatrix packDots(const QImage& image)
 {
     DotMatrix dots{};
-    const int width = std::min(image.width(), kMatrixWidth);
-    const int height = std::min(image.height(), kMatrixHeight);
+    const int width = std::min(image.width(), protocol::kDotColumns);
+    const int height = std::min(image.height(), protocol::kDotRows);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             if (isLitDot(image.pixel(x, y)))
-                dots[y * kBytesPerRow + x / kDotsPerByte] |= quint8(0x80u >> (x % kDotsPerByte));
+                protocol::lightDot(dots, x, y);
         }
     }
     return dots;

@@ -1,5 +1,7 @@
 #include "serial/port_choice.h"
 
+#include "storage/app_name.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -13,8 +15,6 @@ namespace serial {
 
 namespace {
 
-constexpr auto kOrganisation = "VorFJP";
-constexpr auto kApplication = "VorFJP";
 constexpr auto kGroup = "CommPort";
 constexpr auto kKey = "CommPort";
 constexpr auto kDefaultChoice = "1";
@@ -36,6 +36,8 @@ std::optional<int> portNumber(const QString& text)
     return number;
 }
 
+// How a port is named is the one platform concern of this unit. The Windows branch is not
+// built on the project's Linux machines.
 #ifdef Q_OS_WIN
 
 QString numberedPort(int number) { return QStringLiteral("COM%1").arg(number); }
@@ -96,14 +98,16 @@ std::optional<QString> portNameForChoice(const QString& choiceText)
 
 QString loadPortChoice()
 {
-    QSettings settings(QString::fromLatin1(kOrganisation), QString::fromLatin1(kApplication));
+    const QString name = QString::fromUtf16(storage::kApplicationName);
+    QSettings settings(name, name);
     settings.beginGroup(QString::fromLatin1(kGroup));
     return settings.value(QString::fromLatin1(kKey), QString::fromLatin1(kDefaultChoice)).toString();
 }
 
 void savePortChoice(const QString& choice)
 {
-    QSettings settings(QString::fromLatin1(kOrganisation), QString::fromLatin1(kApplication));
+    const QString name = QString::fromUtf16(storage::kApplicationName);
+    QSettings settings(name, name);
     settings.beginGroup(QString::fromLatin1(kGroup));
     settings.setValue(QString::fromLatin1(kKey), choice);
 }

@@ -1,5 +1,7 @@
 #include "serial/vor_ms_comm.h"
 
+#include "serial/line_settings.h"
+
 #include <QFile>
 #include <QScopedValueRollback>
 
@@ -14,18 +16,6 @@
 namespace serial {
 
 namespace {
-
-constexpr qint32 kBaudRate = 57600;
-
-// QSerialPort keeps a port under /dev by its bare name ("ttyUSB0", "pts/4").
-QString devicePath(const QString& portName)
-{
-#ifdef Q_OS_WIN
-    return portName;
-#else
-    return portName.startsWith(QLatin1Char('/')) ? portName : QStringLiteral("/dev/") + portName;
-#endif
-}
 
 bool mayReadAndWrite(const QString& path)
 {
@@ -54,18 +44,15 @@ bool VorMsComm::portOpen() const
 
 QString VorMsComm::portName() const
 {
-    return devicePath(m_port.portName());
+    return m_portName;
 }
 
 VorMsComm::OpenResult VorMsComm::open(const QString& portName)
 {
     close();
+    m_portName = portName;
     m_port.setPortName(portName);
-    m_port.setBaudRate(kBaudRate);
-    m_port.setDataBits(QSerialPort::Data8);
-    m_port.setParity(QSerialPort::NoParity);
-    m_port.setStopBits(QSerialPort::OneStop);
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    applyLineSettings(m_port);
 
     bool opened = false;
     {
@@ -119,6 +106,8 @@ void VorMsComm::close()
 
 VorMsComm::WriteResult VorMsComm::write(const QByteArray& frame)
 {
+    if (frame.isEmpty())
+        return {false, tr("没有可发送的数据帧，什么也没有发出。")};
     if (!m_port.isOpen())
         return {false, tr("串口没有打开，数据没有发出。请先点击“打开串口”。")};
     const auto lost = [this] {

@@ -8,7 +8,7 @@
 namespace serial {
 
 // The serial control of the main window: one port at the board's fixed line
-// settings (57600 baud, 8 data bits, no parity, 1 stop bit, no flow control),
+// settings (line_settings.h),
 // with the receive-threshold event the board's reply handling is built on.
 //
 // Receive events: onComm(Receive) is raised when data arrives and at least
@@ -56,7 +56,7 @@ public:
     explicit VorMsComm(QObject* parent = nullptr);
 
     bool portOpen() const;
-    QString portName() const; // the device path, e.g. /dev/ttyS2
+    QString portName() const; // as last given to open(), e.g. /dev/ttyS2
 
     // Closes the port first when it is open, so a failed open leaves it closed.
     // On Linux a busy port (another program's lock file in /run/lock or its
@@ -68,8 +68,8 @@ public:
 
     // Hands the whole frame over in one piece, never blocking: what the driver
     // has no room for yet follows from the event loop. Fails, never throws,
-    // when the port is closed, the device has hung up (then also portLost) or
-    // not every byte was accepted.
+    // for an empty frame, when the port is closed, the device has hung up (then
+    // also portLost) or not every byte was accepted.
     WriteResult write(const QByteArray& frame);
 
     void setRThreshold(int bytes);
@@ -93,6 +93,7 @@ private:
     OpenResult openFailure() const;
 
     QSerialPort m_port;
+    QString m_portName;
     int m_rThreshold = 0;
     bool m_opening = false;  // errors of an open are answered by its OpenResult
     bool m_closing = false;  // errors raised by closing a dead device are not news

@@ -1,6 +1,10 @@
 #include "storage/board_content.h"
 
-#include <algorithm>
+#include "protocol/exchange_rate.h"
+#include "protocol/plain_decimal.h"
+#include "protocol/room_rate.h"
+#include "protocol/temperature.h"
+
 #include <limits>
 
 namespace storage {
@@ -9,10 +13,10 @@ namespace {
 
 constexpr int kNumberWidth = 4;
 constexpr int kNamesWidth = 100;
-constexpr int kFjValueWidth = 4;
-constexpr int kWbValueWidth = 7;
+constexpr int kFjValueWidth = protocol::kRoomRateWidth;
+constexpr int kWbValueWidth = protocol::kExchangeRateWidth;
 constexpr int kWeatherWidth = 20;
-constexpr int kTemperatureWidth = 2;
+constexpr int kTemperatureWidth = protocol::kTemperatureWidth;
 
 // 1-based first character of each field.
 constexpr int kFjNamesAt = 25;
@@ -86,55 +90,20 @@ QString field(QStringView record, int at, int width)
     return record.sliced(start, qMin<qsizetype>(width, record.size() - start)).toString();
 }
 
-bool isAsciiDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
+static_assert(protocol::kSaturatedMagnitude > -int(std::numeric_limits<qint16>::min()),
+              "every 16-bit value is told apart from a larger one");
 
-// Plain decimal notation: optional sign, digits, optional decimal point and fraction,
-// spaces around it ignored. The fraction is rounded to the nearest integer, halves to even.
+// The plain decimal rule, with spaces around the number ignored (a tab is not a space here).
 std::optional<qint16> parseNumber(QStringView text)
 {
     while (!text.isEmpty() && text.front() == u' ')
         text = text.sliced(1);
     while (!text.isEmpty() && text.back() == u' ')
         text.chop(1);
-
-    bool negative = false;
-    if (!text.isEmpty() && (text.front() == u'-' || text.front() == u'+')) {
-        negative = text.front() == u'-';
-        text = text.sliced(1);
-    }
-
-    int magnitude = 0;
-    int digits = 0;
-    while (!text.isEmpty() && isAsciiDigit(text.front())) {
-        magnitude = magnitude * 10 + (text.front().unicode() - u'0');
-        if (magnitude > 32768)
-            return std::nullopt;
-        text = text.sliced(1);
-        ++digits;
-    }
-
-    if (!text.isEmpty() && text.front() == u'.') {
-        text = text.sliced(1);
-        const QStringView fraction = text;
-        while (!text.isEmpty() && isAsciiDigit(text.front()))
-            text = text.sliced(1);
-        const QStringView fractionDigits = fraction.first(fraction.size() - text.size());
-        digits += int(fractionDigits.size());
-        if (!fractionDigits.isEmpty()) {
-            const QChar first = fractionDigits.front();
-            const QStringView rest = fractionDigits.sliced(1);
-            const bool beyondHalf = std::any_of(rest.begin(), rest.end(), [](QChar c) { return c != u'0'; });
-            if (first > u'5' || (first == u'5' && (beyondHalf || magnitude % 2 == 1)))
-                ++magnitude;
-        }
-    }
-
-    if (digits == 0 || !text.isEmpty())
+    const std::optional<protocol::WholeNumber> number = protocol::parsePlainDecimal(text);
+    if (!number)
         return std::nullopt;
-    const int value = negative ? -magnitude : magnitude;
+    const int value = number->negative ? -number->magnitude : number->magnitude;
     if (value < std::numeric_limits<qint16>::min() || value > std::numeric_limits<qint16>::max())
         return std::nullopt;
     return qint16(value);

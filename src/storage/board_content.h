@@ -1,10 +1,11 @@
 #pragma once
 
+#include "protocol/display_data.h"
+
 #include <QString>
 #include <QStringView>
 #include <QtGlobal>
 
-#include <array>
 #include <optional>
 
 // The content record: one line of 548 characters in fixed positions that keeps the
@@ -32,15 +33,21 @@ struct BoardContent {
     // captions show the address and length text of their area as it stands in the file.
     QString fjAreaText, wbAreaText, wenDuAreaText;
     QString fjNames;
-    std::array<QString, 10> fjValues;
+    protocol::ValueColumn fjValues;
     QString wbNames;
-    std::array<QString, 10> wbValuesA, wbValuesB;
+    protocol::ValueColumn wbValuesA, wbValuesB;
     QString weatherText, lowTemperature, highTemperature;
 
     friend bool operator==(const BoardContent&, const BoardContent&) = default;
 };
 
 constexpr int kRecordLength = 548;
+
+// The name captions are shown wrapped into lines of this many display cells, one
+// name a line beside its row: four Chinese characters of a room type, two of a
+// currency.
+inline constexpr int kRoomNameLineCells = 8;
+inline constexpr int kCurrencyNameLineCells = 4;
 
 // Builds the record, always exactly kRecordLength characters.
 //  - number field: decimal text followed by three spaces, cut to 4 (every value that a

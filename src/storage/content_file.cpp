@@ -2,6 +2,7 @@
 
 #include "storage/gbk.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -83,6 +84,11 @@ SaveResult saveFailure(const QString& path, const SaveProblem& problem, const QS
 QString contentFilePath(const QString& programDir)
 {
     return programDir + u'/' + QLatin1String(kFileName);
+}
+
+QString contentFileInUse()
+{
+    return contentFilePath(QCoreApplication::applicationDirPath());
 }
 
 DecodeResult loadContentFile(const QString& path)

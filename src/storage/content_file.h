@@ -15,6 +15,10 @@ constexpr qint64 kMaxContentFileBytes = 64 * 1024;
 
 QString contentFilePath(const QString& programDir); // programDir + "/VorFjp.ini"
 
+// The content file the window uses, and so every program that sends what the window would:
+// the one beside the running program. Needs a QCoreApplication.
+QString contentFileInUse();
+
 // Reads the first line and decodes it. The line ends at CR LF, at LF, or at a CR on its
 // own (files from editors that end lines with CR only); a last line without a line end
 // is taken whole. Further lines are ignored and need not be valid GBK.

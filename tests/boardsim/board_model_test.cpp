@@ -147,7 +147,7 @@ TEST_P(ReplyTest, AnswersTheConnectionTestAsTheProgramExpects)
     const FrameEffect effect = board.apply(decoded(hex("02 00 09 FF EE 21 FF C6 03")), 0);
     ASSERT_EQ(effect.kind, FrameEffect::Kind::ConnectionTest);
     EXPECT_EQ(effect.reply, row.reply);
-    EXPECT_EQ(boardsim::connectionTestReply(row.boardId), row.reply);
+    EXPECT_EQ(protocol::connectionTestReply(row.boardId), row.reply);
     EXPECT_EQ(protocol::deviceNumberFromReply(effect.reply), std::optional<int>(row.boardId));
 }
 

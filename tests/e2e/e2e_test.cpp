@@ -2,6 +2,7 @@
 // puts on the line, byte for byte, what the content file holds afterwards, and how the program
 // copes with replies, garbage and a board that goes away.
 #include "board_fixture.h"
+#include "send_table.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -364,5 +365,28 @@ TEST_F(BoardOnTheLine, BoardThatVanishesIsReportedAndTheProgramCarriesOn)
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(readFile(contentPath), contentFile);
 }
+
+} // namespace
+
+namespace {
+
+class ButtonSends : public e2etest::BoardOnTheLine, public ::testing::WithParamInterface<sendtable::SendRow> {};
+
+TEST_P(ButtonSends, TheBytesOfTheTable)
+{
+    const sendtable::SendRow& row = GetParam();
+    startProgram(row.pieces);
+    typeDeviceNumber(row.device);
+    click(row.button);
+    QByteArray expected;
+    for (const char* frame : row.frames)
+        expected += hex(frame);
+    ASSERT_TRUE(board->waitForBytes(int(expected.size()), 5000));
+    EXPECT_FALSE(board->waitForBytes(int(expected.size()) + 1, 300));
+    EXPECT_EQ(board->received().toHex(' '), expected.toHex(' '));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ButtonSends, ::testing::ValuesIn(sendtable::sendRows()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -73,19 +73,21 @@ INSTANTIATE_TEST_SUITE_P(Protocol, AreaCheck, testing::Values(
 
 TEST(DisplayData, LargestAreaFramed)
 {
-    const QByteArray frame = displayDataFrame(1, {9999, 9999}, QByteArray(9999, char(0xFF)));
-    ASSERT_EQ(frame.size(), 10011);
-    EXPECT_EQ(frame.first(10), hex("02 27 1B 01 EE 25 27 0F 27 0F"));
+    const std::optional<QByteArray> frame = displayDataFrame(1, {9999, 9999}, QByteArray(9999, char(0xFF)));
+    ASSERT_TRUE(frame.has_value());
+    ASSERT_EQ(frame->size(), 10011);
+    EXPECT_EQ(frame->first(10), hex("02 27 1B 01 EE 25 27 0F 27 0F"));
 }
 
 TEST(DisplayData, UnusableAreaOrWrongCellCountGivesNoFrame)
 {
-    EXPECT_TRUE(displayDataFrame(1, {-1, 0}, QByteArray()).isEmpty());
-    EXPECT_TRUE(displayDataFrame(1, {0, 10000}, QByteArray(10000, char(0xFF))).isEmpty());
-    EXPECT_TRUE(displayDataFrame(1, {0, 4}, hex("FF FF FF")).isEmpty());
-    EXPECT_TRUE(roomRateFrame(1, {0, -4}, {}).isEmpty());
-    EXPECT_TRUE(exchangeRateFrame(1, {-300, 12}, {}, {}).isEmpty());
-    EXPECT_TRUE(temperatureFrame(1, {40, 10000}, "12", "18").isEmpty());
+    EXPECT_EQ(displayDataFrame(1, {-1, 0}, QByteArray()), std::nullopt);
+    EXPECT_EQ(displayDataFrame(1, {0, 10000}, QByteArray(10000, char(0xFF))), std::nullopt);
+    EXPECT_EQ(displayDataFrame(1, {0, 4}, hex("FF FF FF")), std::nullopt);
+    EXPECT_EQ(displayDataFrame(1, {0, 4}, hex("FF FF FF FF FF")), std::nullopt);
+    EXPECT_EQ(roomRateFrame(1, {0, -4}, {}), std::nullopt);
+    EXPECT_EQ(exchangeRateFrame(1, {-300, 12}, {}, {}), std::nullopt);
+    EXPECT_EQ(temperatureFrame(1, {40, 10000}, "12", "18"), std::nullopt);
 }
 
 // ---- room rates ----

@@ -15,8 +15,8 @@ namespace {
 
 struct FrameRow {
     const char* name;
-    QByteArray frame;
-    QByteArray expected;
+    std::optional<QByteArray> frame;
+    std::optional<QByteArray> expected;
 };
 
 class FrameBytes : public testing::TestWithParam<FrameRow> {};
@@ -50,7 +50,11 @@ INSTANTIATE_TEST_SUITE_P(Protocol, FrameBytes, testing::Values(
               hex("02 00 0E 01 EE 20 00 01 01 00 00 00 C1 03")},
     FrameRow {"ClockAfternoonHourIs13", clockFrame(1, QDateTime(QDate(2012, 5, 23), QTime(13, 5, 9))),
               hex("02 00 0E 01 EE 20 0C 05 17 0D 05 09 DE 03")},
-    FrameRow {"ClockInvalidTimeGivesNoFrame", clockFrame(1, QDateTime()), QByteArray()},
+    FrameRow {"ClockInvalidTimeGivesNoFrame", clockFrame(1, QDateTime()), std::nullopt},
+    FrameRow {"EmptyPayloadGivesNoFrame", buildFrame(1, Command::DisplayData, QByteArray()), std::nullopt},
+    FrameRow {"ReplyOfBoard5", connectionTestReply(5), hex("02 00 09 EE 00 21 05 C3 03")},
+    FrameRow {"ReplyShapeCarriesMarkerAtOffset3", buildFrame(7, Command::Clock, hex("01 02"), FrameShape::Reply),
+              hex("02 00 0A EE 07 20 01 02 C0 03")},
     FrameRow {"WeatherNoDotsDevice255", weatherDotFrame(255, kNoDots),
               kWeatherHeader255 + QByteArray(128, '\0') + hex("6F 03")},
     FrameRow {"WeatherNoDotsDevice1", weatherDotFrame(1, kNoDots),
@@ -61,22 +65,24 @@ INSTANTIATE_TEST_SUITE_P(Protocol, FrameBytes, testing::Values(
 
 TEST(Frame, ThreeHundredBytesCarryHighLengthByte)
 {
-    const QByteArray frame = buildFrame(1, Command::DisplayData, QByteArray(292, '\0'));
-    ASSERT_EQ(frame.size(), 300);
-    EXPECT_EQ(frame.first(3), hex("02 01 2C"));
-    EXPECT_EQ(frame.last(2), hex("E7 03"));
+    const std::optional<QByteArray> frame = buildFrame(1, Command::DisplayData, QByteArray(292, '\0'));
+    ASSERT_TRUE(frame.has_value());
+    ASSERT_EQ(frame->size(), 300);
+    EXPECT_EQ(frame->first(3), hex("02 01 2C"));
+    EXPECT_EQ(frame->last(2), hex("E7 03"));
 }
 
 TEST(Frame, LongestPayloadFitsLengthField)
 {
-    const QByteArray frame = buildFrame(1, Command::DisplayData, QByteArray(0xFFFF - 8, '\0'));
-    ASSERT_EQ(frame.size(), 0xFFFF);
-    EXPECT_EQ(frame.first(3), hex("02 FF FF"));
+    const std::optional<QByteArray> frame = buildFrame(1, Command::DisplayData, QByteArray(0xFFFF - 8, '\0'));
+    ASSERT_TRUE(frame.has_value());
+    ASSERT_EQ(frame->size(), 0xFFFF);
+    EXPECT_EQ(frame->first(3), hex("02 FF FF"));
 }
 
 TEST(Frame, PayloadBeyondLengthFieldGivesNoFrame)
 {
-    EXPECT_TRUE(buildFrame(1, Command::DisplayData, QByteArray(0xFFFF - 7, '\0')).isEmpty());
+    EXPECT_EQ(buildFrame(1, Command::DisplayData, QByteArray(0xFFFF - 7, '\0')), std::nullopt);
 }
 
 struct ReplyRow {
@@ -110,6 +116,13 @@ INSTANTIATE_TEST_SUITE_P(Protocol, BoardReply, testing::Values(
     ReplyRow {"EchoOfOwnTestFrame", hex("02 00 09 FF EE 21 FF C6 03"), std::nullopt},
     ReplyRow {"HighLengthByteSet", hex("02 01 09 EE 00 21 05 C2 03"), std::nullopt}),
     RowName());
+
+// The board's reply is built and checked from one layout: every number comes back.
+TEST(ConnectionTest, EveryReplyTheBoardBuildsPassesTheCheck)
+{
+    for (int number = 0; number <= 255; ++number)
+        EXPECT_EQ(deviceNumberFromReply(connectionTestReply(quint8(number))), number);
+}
 
 TEST(ConnectionTest, FoundMessageNamesNumberWithoutLeadingZeros)
 {

@@ -64,7 +64,7 @@ TEST_F(WeatherRender, SameTextTwiceGivesSameDots)
 TEST_F(WeatherRender, NothingBelowTheMatrix)
 {
     const QImage image = raster::renderWeatherText(QStringLiteral("yyyy多云"), font);
-    for (int y = raster::kMatrixHeight; y < image.height(); ++y)
+    for (int y = protocol::kDotRows; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             ASSERT_EQ(image.pixel(x, y) & 0xFFFFFF, 0u) << x << "," << y;
 }

@@ -39,12 +39,12 @@ BoardLayout contentLayout(const storage::BoardContent& content)
     if (framable(content.fjAddress, content.fjLength)) {
         layout.push_back({QStringLiteral("Room rates"), content.fjAddress, content.fjLength,
                           rowsOf(content.fjAddress, content.fjLength, kRoomRateCells, 1,
-                                 storage::wrapToCells(content.fjNames, kRoomNameCells))});
+                                 storage::wrapToCells(content.fjNames, storage::kRoomNameLineCells))});
     }
     if (framable(content.wbAddress, content.wbLength)) {
         layout.push_back({QStringLiteral("Exchange rates"), content.wbAddress, content.wbLength,
                           rowsOf(content.wbAddress, content.wbLength, kExchangeValueCells, 2,
-                                 storage::wrapToCells(content.wbNames, kCurrencyNameCells))});
+                                 storage::wrapToCells(content.wbNames, storage::kCurrencyNameLineCells))});
     }
     if (framable(content.wenDuAddress, content.wenDuLength)) {
         const int low = (content.wenDuLength + 1) / 2;

@@ -4,6 +4,8 @@
 // wall: from the board content file where there is one, else plain rows of
 // whatever has been written.
 
+#include "protocol/exchange_rate.h"
+#include "protocol/room_rate.h"
 #include "storage/board_content.h"
 
 #include <QString>
@@ -35,12 +37,10 @@ struct LayoutArea {
 
 using BoardLayout = std::vector<LayoutArea>;
 
-// Cells per row as the board groups them.
-inline constexpr int kRoomRateCells = 4;
-inline constexpr int kExchangeValueCells = 6;    // two values a row
-// Name lines as the program's labels wrap them, in display cells.
-inline constexpr int kRoomNameCells = 8;
-inline constexpr int kCurrencyNameCells = 4;
+// Cells per row as the board groups them: a room rate of four digits, two exchange
+// values a row of seven characters, one of them the point that takes no cell.
+inline constexpr int kRoomRateCells = protocol::kRoomRateWidth;
+inline constexpr int kExchangeValueCells = protocol::kExchangeRateWidth - 1;
 
 // Room rates four cells a row beside the wrapped room-type names, exchange rates
 // two values of six cells a row beside the currency names, the temperature area

@@ -1,8 +1,11 @@
 #include "board_model.h"
 
+#include "protocol/clock.h"
 #include "protocol/connection_test.h"
+#include "protocol/display_data.h"
 #include "protocol/frame.h"
 #include "protocol/segment.h"
+#include "protocol/weather_dots.h"
 
 #include <QDate>
 #include <QTime>
@@ -13,33 +16,12 @@ namespace {
 
 constexpr quint8 kDarkCode = protocol::SegmentCodes[protocol::kDarkCell];
 
-// Payload of the weather dot frame: four fixed bytes, bytes per row, rows, the matrix.
-constexpr int kDotHeader = 6;
-constexpr int kClockPayload = 6;
-
 int word(const QByteArray& bytes, int offset)
 {
     return quint8(bytes.at(offset)) * 256 + quint8(bytes.at(offset + 1));
 }
 
 } // namespace
-
-QByteArray connectionTestReply(quint8 deviceId)
-{
-    // The reply carries the marker one place earlier than a sent frame; the byte
-    // after it is not examined by the program.
-    QByteArray reply;
-    reply.append(char(protocol::kStx));
-    reply.append(char(0x00));
-    reply.append(char(protocol::kReplyThreshold));
-    reply.append(char(protocol::kMarker));
-    reply.append(char(0x00));
-    reply.append(char(protocol::Command::ConnectionTest));
-    reply.append(char(deviceId));
-    reply.append(char(protocol::checkByte(QByteArrayView(reply).sliced(1))));
-    reply.append(char(protocol::kEtx));
-    return reply;
-}
 
 BoardModel::BoardModel(quint8 deviceId)
     : m_deviceId(deviceId)
@@ -53,7 +35,7 @@ FrameEffect BoardModel::apply(const protocol::DecodedFrame& frame, qint64 monoto
     FrameEffect effect;
     effect.device = frame.address;
     effect.command = frame.command;
-    if (frame.address != m_deviceId && frame.address != kBroadcastDevice) {
+    if (frame.address != m_deviceId && frame.address != protocol::kEveryDevice) {
         effect.kind = FrameEffect::Kind::Ignored;
         effect.reason = QStringLiteral("addressed to device %1, this board is %2").arg(frame.address).arg(m_deviceId);
         return effect;
@@ -76,18 +58,19 @@ FrameEffect BoardModel::apply(const protocol::DecodedFrame& frame, qint64 monoto
 FrameEffect BoardModel::writeCells(FrameEffect effect, const QByteArray& payload)
 {
     effect.kind = FrameEffect::Kind::Malformed;
-    if (payload.size() < 4) {
-        effect.reason = QStringLiteral("display data needs 4 header bytes, got %1").arg(payload.size());
+    constexpr int header = protocol::kDisplayDataHeader;
+    if (payload.size() < header) {
+        effect.reason = QStringLiteral("display data needs %1 header bytes, got %2").arg(header).arg(payload.size());
         return effect;
     }
     const int count = word(payload, 2);
-    if (payload.size() - 4 != count) {
-        effect.reason = QStringLiteral("display data announces %1 cells but carries %2").arg(count).arg(payload.size() - 4);
+    if (payload.size() - header != count) {
+        effect.reason = QStringLiteral("display data announces %1 cells but carries %2").arg(count).arg(payload.size() - header);
         return effect;
     }
     effect.kind = FrameEffect::Kind::DisplayData;
     effect.address = word(payload, 0);
-    effect.cells = payload.sliced(4);
+    effect.cells = payload.sliced(header);
     const int fitting = std::min(count, kDisplayCells - effect.address);
     for (int i = 0; i < fitting; ++i) {
         m_memory[effect.address + i] = effect.cells.at(i);
@@ -101,8 +84,8 @@ FrameEffect BoardModel::writeCells(FrameEffect effect, const QByteArray& payload
 FrameEffect BoardModel::setClock(FrameEffect effect, const QByteArray& payload, qint64 monotonicMs)
 {
     effect.kind = FrameEffect::Kind::Malformed;
-    if (payload.size() != kClockPayload) {
-        effect.reason = QStringLiteral("clock needs %1 bytes, got %2").arg(kClockPayload).arg(payload.size());
+    if (payload.size() != protocol::kClockPayloadBytes) {
+        effect.reason = QStringLiteral("clock needs %1 bytes, got %2").arg(protocol::kClockPayloadBytes).arg(payload.size());
         return effect;
     }
     const auto at = [&payload](int i) { return int(quint8(payload.at(i))); };
@@ -123,12 +106,12 @@ FrameEffect BoardModel::setClock(FrameEffect effect, const QByteArray& payload, 
 FrameEffect BoardModel::setDots(FrameEffect effect, const QByteArray& payload)
 {
     effect.kind = FrameEffect::Kind::Malformed;
-    if (payload.size() != kDotHeader + protocol::kDotBytes) {
-        effect.reason = QStringLiteral("dot matrix needs %1 bytes, got %2").arg(kDotHeader + protocol::kDotBytes).arg(payload.size());
+    if (payload.size() != protocol::kWeatherDotPayloadBytes) {
+        effect.reason = QStringLiteral("dot matrix needs %1 bytes, got %2").arg(protocol::kWeatherDotPayloadBytes).arg(payload.size());
         return effect;
     }
-    const int bytesPerRow = quint8(payload.at(4));
-    const int rows = quint8(payload.at(5));
+    const int bytesPerRow = quint8(payload.at(protocol::kDotBytesPerRowAt));
+    const int rows = quint8(payload.at(protocol::kDotRowsAt));
     if (bytesPerRow != protocol::kDotBytesPerRow || rows != protocol::kDotRows) {
         effect.reason = QStringLiteral("dot matrix of %1 bytes x %2 rows, this board has %3 x %4")
                             .arg(bytesPerRow).arg(rows).arg(protocol::kDotBytesPerRow).arg(protocol::kDotRows);
@@ -136,7 +119,7 @@ FrameEffect BoardModel::setDots(FrameEffect effect, const QByteArray& payload)
     }
     effect.kind = FrameEffect::Kind::Dots;
     for (int i = 0; i < protocol::kDotBytes; ++i)
-        m_dots[i] = quint8(payload.at(kDotHeader + i));
+        m_dots[i] = quint8(payload.at(protocol::kDotHeaderBytes + i));
     return effect;
 }
 
@@ -148,7 +131,7 @@ FrameEffect BoardModel::answerTest(FrameEffect effect, const QByteArray& payload
         return effect;
     }
     effect.kind = FrameEffect::Kind::ConnectionTest;
-    effect.reply = connectionTestReply(m_deviceId);
+    effect.reply = protocol::connectionTestReply(m_deviceId);
     return effect;
 }
 

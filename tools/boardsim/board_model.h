@@ -4,8 +4,8 @@
 // 64 x 16 weather dot matrix and its clock, and how each incoming frame changes
 // them. The model does no I/O; the caller sends any reply it returns.
 
+#include "protocol/dot_matrix.h"
 #include "protocol/stream_decoder.h"
-#include "protocol/weather_dots.h"
 
 #include <QBitArray>
 #include <QByteArray>
@@ -19,10 +19,8 @@
 
 namespace boardsim {
 
-using DotMatrix = std::array<quint8, protocol::kDotBytes>;
+using protocol::DotMatrix;
 
-// A frame for this device number reaches every board on the line.
-inline constexpr quint8 kBroadcastDevice = 255;
 // Cell addresses are 16 bits wide.
 inline constexpr int kDisplayCells = 65536;
 
@@ -82,9 +80,5 @@ private:
     std::optional<QDateTime> m_clockSet;
     qint64 m_clockSetAt = 0;
 };
-
-// The reply a board with this number gives to the connection test:
-// 02 00 09 EE 00 21 <number> <XOR of bytes 1..6> 03.
-QByteArray connectionTestReply(quint8 deviceId);
 
 } // namespace boardsim

@@ -20,7 +20,6 @@ constexpr int kNameGap = 10;
 constexpr int kColumnGap = 36;
 constexpr int kAreaGap = 24;
 constexpr int kDotPitch = 6;
-constexpr int kDotColumns = protocol::kDotBytesPerRow * 8;
 
 const QColor kFaceColour(24, 24, 24);
 const QColor kTitleColour(150, 150, 150);
@@ -58,7 +57,7 @@ AreaPlan planArea(const LayoutArea& area, const QFontMetrics& metrics)
 
 QSize dotsSize()
 {
-    return QSize(kDotColumns * kDotPitch, protocol::kDotRows * kDotPitch);
+    return QSize(protocol::kDotColumns * kDotPitch, protocol::kDotRows * kDotPitch);
 }
 
 int clockHeight(const QFontMetrics& metrics)
@@ -98,8 +97,8 @@ void paintDots(QPainter& painter, QPoint at, const DotMatrix& dots)
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     for (int row = 0; row < protocol::kDotRows; ++row) {
-        for (int x = 0; x < kDotColumns; ++x) {
-            const bool lit = dots[row * protocol::kDotBytesPerRow + x / 8] & (0x80 >> (x % 8));
+        for (int x = 0; x < protocol::kDotColumns; ++x) {
+            const bool lit = protocol::dotLit(dots, x, row);
             painter.setBrush(lit ? kDotLit : kDotDark);
             painter.drawEllipse(QRectF(at.x() + x * kDotPitch + 0.5, at.y() + row * kDotPitch + 0.5, kDotPitch - 1,
                                        kDotPitch - 1));

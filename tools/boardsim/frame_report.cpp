@@ -49,10 +49,8 @@ QStringList dotRows(const DotMatrix& dots)
     QStringList rows;
     for (int row = 0; row < protocol::kDotRows; ++row) {
         QString text;
-        for (int x = 0; x < protocol::kDotBytesPerRow * 8; ++x) {
-            const quint8 byte = dots[row * protocol::kDotBytesPerRow + x / 8];
-            text += (byte & (0x80 >> (x % 8))) ? u'#' : u'.';
-        }
+        for (int x = 0; x < protocol::kDotColumns; ++x)
+            text += protocol::dotLit(dots, x, row) ? u'#' : u'.';
         rows.append(text);
     }
     return rows;

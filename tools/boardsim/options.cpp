@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "protocol/frame.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -9,8 +11,8 @@ namespace boardsim {
 
 namespace {
 
-// 255 addresses every board on the line; a board's own number is below it.
-constexpr int kHighestOwnId = 254;
+// protocol::kEveryDevice addresses every board on the line; a board's own number is below it.
+constexpr int kHighestOwnId = protocol::kEveryDevice - 1;
 
 } // namespace
 

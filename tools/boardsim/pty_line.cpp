@@ -1,5 +1,7 @@
 #include "pty_line.h"
 
+#include "serial/line_settings.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
@@ -20,14 +22,21 @@ QString systemError(const char* what)
     return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
 }
 
+constexpr speed_t termiosSpeed(qint32 baud)
+{
+    return baud == 57600 ? B57600 : B0;
+}
+static_assert(termiosSpeed(serial::kBaudRate) != B0, "the board's baud rate has a termios speed");
+
+// cfmakeraw() gives 8 data bits, no parity and 1 stop bit, the board's line.
 bool makeRaw(int fd)
 {
     termios settings {};
     if (tcgetattr(fd, &settings) != 0)
         return false;
     cfmakeraw(&settings);
-    cfsetispeed(&settings, B57600);
-    cfsetospeed(&settings, B57600);
+    cfsetispeed(&settings, termiosSpeed(serial::kBaudRate));
+    cfsetospeed(&settings, termiosSpeed(serial::kBaudRate));
     return tcsetattr(fd, TCSANOW, &settings) == 0;
 }
 

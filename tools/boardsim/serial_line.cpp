@@ -1,5 +1,7 @@
 #include "serial_line.h"
 
+#include "serial/line_settings.h"
+
 namespace boardsim {
 
 SerialLine::SerialLine(QObject* parent)
@@ -19,11 +21,7 @@ SerialLine::SerialLine(QObject* parent)
 QString SerialLine::open(const QString& device)
 {
     m_port.setPortName(device);
-    m_port.setBaudRate(QSerialPort::Baud57600);
-    m_port.setDataBits(QSerialPort::Data8);
-    m_port.setParity(QSerialPort::NoParity);
-    m_port.setStopBits(QSerialPort::OneStop);
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    serial::applyLineSettings(m_port);
     if (!m_port.open(QIODevice::ReadWrite))
         return QStringLiteral("cannot open %1: %2").arg(device, m_port.errorString());
     return {};

@@ -1,6 +1,6 @@
 #pragma once
 
-// A real serial device at the board's line settings, 57600 8N1, no flow control.
+// A real serial device at the board's line settings (serial/line_settings.h).
 
 #include "line.h"
 

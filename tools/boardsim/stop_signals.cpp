@@ -2,11 +2,15 @@
 
 #include <QSocketNotifier>
 
+#ifdef Q_OS_LINUX
 #include <csignal>
 #include <sys/signalfd.h>
 #include <unistd.h>
+#endif
 
 namespace boardsim {
+
+#ifdef Q_OS_LINUX
 
 namespace {
 
@@ -53,5 +57,22 @@ void StopSignals::readSignal()
     while (::read(m_fd, &info, sizeof info) == ssize_t(sizeof info))
         emit stopRequested(int(info.ssi_signo));
 }
+
+#else
+
+// Without signal descriptors the signals keep their default reaction; this branch is not
+// built on the project's Linux machines.
+void StopSignals::block() {}
+
+StopSignals::StopSignals(QObject* parent)
+    : QObject(parent)
+{
+}
+
+StopSignals::~StopSignals() = default;
+
+void StopSignals::readSignal() {}
+
+#endif
 
 } // namespace boardsim

@@ -2,6 +2,7 @@
 
 // Turns SIGINT, SIGTERM and SIGHUP into a Qt signal, so that the board closes
 // its line (and removes its link) on the event loop instead of dying mid-way.
+// Linux only (signal descriptors); elsewhere the signals keep their default reaction.
 
 #include <QObject>
 
@@ -26,7 +27,7 @@ signals:
 private:
     void readSignal();
 
-    int m_fd;
+    int m_fd = -1;
     QSocketNotifier* m_notifier = nullptr;
 };
 

@@ -1,0 +1,107 @@
+#include "cli/send_options.h"
+
+#include "cli/send_text.h"
+#include "protocol/device_number.h"
+#include "protocol/frame.h"
+
+#include <limits>
+#include <utility>
+
+namespace cli {
+
+namespace {
+
+constexpr int kDefaultTimeoutMs = 2000;
+
+const std::pair<const char*, Command> kCommandNames[] = {
+    {"test", Command::Test}, {"time", Command::Time}, {"rooms", Command::Rooms},
+    {"rates", Command::Rates}, {"weather", Command::Weather},
+};
+
+ParsedCommandLine usage(const QString& error)
+{
+    ParsedCommandLine parsed;
+    parsed.error = error;
+    return parsed;
+}
+
+} // namespace
+
+ParsedCommandLine parseCommandLine(QCommandLineParser& parser, const QStringList& arguments)
+{
+    parser.setApplicationDescription(SendText::tr("Sends the board content to the LED board without the window."));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  SendText::tr("The serial port, as the window's port box takes it "
+                                               "(default: the window's saved choice)."),
+                                  QStringLiteral("PORT"));
+    const QCommandLineOption device(QStringLiteral("device"),
+                                    SendText::tr("The board's device number, 0 to 255 (default 255: every board)."),
+                                    QStringLiteral("N"));
+    const QCommandLineOption content(QStringLiteral("content"),
+                                     SendText::tr("The board content file (default: the one the window uses)."),
+                                     QStringLiteral("FILE"));
+    const QCommandLineOption timeout(QStringLiteral("timeout"),
+                                     SendText::tr("How long test waits for the board's answer, in ms (default 2000)."),
+                                     QStringLiteral("MS"));
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"),
+                                    SendText::tr("Open nothing; print each frame as upper-case hex bytes, one per line."));
+    parser.addOptions({port, device, content, timeout, dryRun});
+    parser.addPositionalArgument(QStringLiteral("COMMAND"),
+                                 SendText::tr("test, time, rooms, rates or weather; run in the order given, "
+                                              "the first that fails stops the rest."),
+                                 QStringLiteral("COMMAND..."));
+
+    if (!parser.parse(arguments))
+        return usage(parser.errorText());
+    ParsedCommandLine parsed;
+    if (parser.isSet(helpOption)) {
+        parsed.helpAsked = true;
+        return parsed;
+    }
+    if (parser.isSet(versionOption)) {
+        parsed.versionAsked = true;
+        return parsed;
+    }
+
+    SendOptions options;
+    if (parser.isSet(port))
+        options.port = parser.value(port);
+    if (parser.isSet(content))
+        options.contentFile = parser.value(content);
+    options.dryRun = parser.isSet(dryRun);
+
+    options.deviceId = protocol::kEveryDevice;
+    if (parser.isSet(device)) {
+        const QString text = parser.value(device);
+        const protocol::DeviceNumberInput read = protocol::readDeviceNumber(text, protocol::kEveryDevice);
+        if (read.fieldText != text)
+            return usage(SendText::tr("--device takes a number from 0 to 255, not \"%1\".").arg(text));
+        options.deviceId = read.deviceId;
+    }
+
+    options.timeoutMs = kDefaultTimeoutMs;
+    if (parser.isSet(timeout)) {
+        bool ok = false;
+        const qlonglong ms = parser.value(timeout).trimmed().toLongLong(&ok);
+        if (!ok || ms < 0 || ms > std::numeric_limits<int>::max())
+            return usage(SendText::tr("--timeout takes a number of milliseconds, not \"%1\".").arg(parser.value(timeout)));
+        options.timeoutMs = int(ms);
+    }
+
+    const QStringList names = parser.positionalArguments();
+    if (names.isEmpty())
+        return usage(SendText::tr("Name at least one command: test, time, rooms, rates or weather."));
+    for (const QString& name : names) {
+        const auto known = std::find_if(std::begin(kCommandNames), std::end(kCommandNames),
+                                        [&](const auto& entry) { return name == QLatin1String(entry.first); });
+        if (known == std::end(kCommandNames))
+            return usage(SendText::tr("Unknown command \"%1\": use test, time, rooms, rates or weather.").arg(name));
+        options.commands.push_back(known->second);
+    }
+    parsed.options = std::move(options);
+    return parsed;
+}
+
+} // namespace cli

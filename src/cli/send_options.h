@@ -1,0 +1,36 @@
+#pragma once
+// The command line of vorfjp-send:
+//   vorfjp-send [--port PORT] [--device N] [--content FILE] [--timeout MS] [--dry-run] COMMAND...
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+namespace cli {
+
+enum class Command { Test, Time, Rooms, Rates, Weather };
+
+struct SendOptions {
+    std::optional<QString> port; // without it, the window's saved choice
+    quint8 deviceId = 0;
+    std::optional<QString> contentFile; // without it, the one the window uses
+    int timeoutMs = 0;
+    bool dryRun = false;
+    std::vector<Command> commands;
+};
+
+struct ParsedCommandLine {
+    std::optional<SendOptions> options; // empty: see error, or help/version was asked for
+    QString error;                      // for the user, in their language; empty with help/version
+    bool helpAsked = false;
+    bool versionAsked = false;
+};
+
+// Declares every option on parser (so that --help lists them) and reads arguments (the first one
+// the program's name). The device number follows the window's field: accepted exactly when the
+// field would keep the text as typed (0 to 255, blanks around, a fraction rounded).
+ParsedCommandLine parseCommandLine(QCommandLineParser& parser, const QStringList& arguments);
+
+} // namespace cli

@@ -1,0 +1,180 @@
+#include "share/line_share.h"
+
+#include "link/board_link.h"
+#include "protocol/stream_decoder.h"
+
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QTimer>
+#include <QVariant>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <variant>
+
+namespace share {
+
+namespace {
+
+// A client that sends nothing whole within this time is dropped.
+constexpr int kRequestDeadlineMs = 5000;
+constexpr int kMaxClients = 8;
+
+// The socket file admits only this user already; the peer's credentials are checked too, so
+// that a socket handed on by some other means is of no use to another user.
+bool peerIsThisUser(const QLocalSocket& socket)
+{
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    if (::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0)
+        return false;
+    return peer.uid == ::geteuid();
+}
+
+// Exactly one whole board frame, as the program builds them.
+bool isOneFrame(const QByteArray& frame)
+{
+    protocol::StreamDecoder decoder;
+    const std::vector<protocol::DecodedItem> items = decoder.push(frame);
+    return items.size() == 1 && std::holds_alternative<protocol::DecodedFrame>(items.front())
+        && std::get<protocol::DecodedFrame>(items.front()).bytes == frame;
+}
+
+void answer(QLocalSocket* socket, const LineResponse& response)
+{
+    socket->write(encodeResponse(response));
+    socket->disconnectFromServer();
+}
+
+} // namespace
+
+LineShare::LineShare(boardlink::BoardLink& link, QObject* parent)
+    : QObject(parent), m_link(link), m_server(new QLocalServer(this))
+{
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    m_server->setMaxPendingConnections(kMaxClients);
+    connect(m_server, &QLocalServer::newConnection, this, &LineShare::accept);
+}
+
+bool LineShare::listen(const QString& socketPath)
+{
+    if (m_server->listen(socketPath))
+        return true;
+    if (m_server->serverError() != QAbstractSocket::AddressInUseError)
+        return false;
+    // Only one window runs per user, so a socket already there is a leftover.
+    QLocalServer::removeServer(socketPath);
+    return m_server->listen(socketPath);
+}
+
+QString LineShare::errorString() const
+{
+    return m_server->errorString();
+}
+
+void LineShare::accept()
+{
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (!peerIsThisUser(*socket) || findChildren<QLocalSocket*>().size() > kMaxClients) {
+            socket->abort();
+            continue;
+        }
+        socket->setParent(this);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
+        QTimer::singleShot(kRequestDeadlineMs, socket, [socket] {
+            if (!socket->property("handled").toBool())
+                socket->abort();
+        });
+    }
+}
+
+void LineShare::readFrom(QLocalSocket* socket)
+{
+    if (socket->property("handled").toBool()) {
+        socket->readAll();
+        return;
+    }
+    const QByteArray waiting = socket->peek(socket->bytesAvailable());
+    const Decoded<LineRequest> request = decodeRequest(waiting);
+    switch (request.state) {
+    case Decoded<LineRequest>::State::NeedMore:
+        return;
+    case Decoded<LineRequest>::State::Malformed:
+        socket->setProperty("handled", true);
+        answer(socket, {LineStatus::Refused, 0, request.error});
+        return;
+    case Decoded<LineRequest>::State::Done:
+        socket->read(request.consumed);
+        socket->setProperty("handled", true);
+        handle(socket, request.value);
+        return;
+    }
+}
+
+void LineShare::handle(QLocalSocket* socket, const LineRequest& request)
+{
+    if (!m_link.holds(request.portName)) {
+        answer(socket, {LineStatus::NotHeld, 0, QString()});
+        return;
+    }
+    if (request.kind == LineKind::AskHeld) {
+        answer(socket, {LineStatus::Held, 0, QString()});
+        return;
+    }
+    if (!isOneFrame(request.frame)) {
+        answer(socket, {LineStatus::Refused, 0, QStringLiteral("不是一个完整的数据帧")});
+        return;
+    }
+    if (request.awaitAnswer && m_answerAwaited) {
+        answer(socket, {LineStatus::NoAnswer, 0, QStringLiteral("另一个连接测试正在等待显示屏的回答")});
+        return;
+    }
+    if (request.awaitAnswer)
+        m_link.expectAnswer();
+    const boardlink::SendOutcome sent =
+        request.awaitAnswer ? m_link.sendConnectionTest(request.frame) : m_link.send(request.frame);
+    if (!sent.ok) {
+        if (request.awaitAnswer)
+            m_link.stopExpectingAnswer();
+        answer(socket, {LineStatus::WriteFailed, 0, sent.reason});
+        emit sendFailed(sent.reason);
+        return;
+    }
+    if (!request.awaitAnswer) {
+        answer(socket, {LineStatus::Sent, 0, QString()});
+        return;
+    }
+    awaitAnswer(socket, int(qMin<quint32>(request.answerTimeoutMs, 600000)));
+}
+
+void LineShare::awaitAnswer(QLocalSocket* socket, int timeoutMs)
+{
+    m_answerAwaited = true;
+    // Lives as long as the client; whichever of answer, loss, timeout or hang-up comes first
+    // ends the wait, and the others find it ended.
+    auto* waiting = new QObject(socket);
+    const QPointer<QLocalSocket> client(socket);
+    const auto finish = [this, waiting, client](bool claimMet, const std::optional<LineResponse>& response) {
+        if (waiting->property("done").toBool())
+            return;
+        waiting->setProperty("done", true);
+        m_answerAwaited = false;
+        if (!claimMet)
+            m_link.stopExpectingAnswer();
+        if (client && response)
+            answer(client, *response);
+    };
+    connect(&m_link, &boardlink::BoardLink::answerArrived, waiting,
+            [finish](int number) { finish(true, LineResponse{LineStatus::Answered, quint8(number), QString()}); });
+    connect(&m_link, &boardlink::BoardLink::lineLost, waiting,
+            [finish](const QString& reason) { finish(false, LineResponse{LineStatus::WriteFailed, 0, reason}); });
+    QTimer::singleShot(timeoutMs, waiting,
+                       [finish] { finish(false, LineResponse{LineStatus::NoAnswer, 0, QString()}); });
+    // A client that gives up early withdraws its claim, so the operator's next answer is shown.
+    connect(socket, &QLocalSocket::disconnected, waiting, [finish] { finish(false, std::nullopt); });
+}
+
+} // namespace share
