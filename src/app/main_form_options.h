@@ -16,10 +16,10 @@ namespace app {
 struct MainFormOptions {
     QString contentFilePath;
     std::function<QDateTime()> clock;
-    std::function<raster::WeatherFont()> weatherFont;
+    std::function<raster::WeatherFont()> weatherFont{};
     // Where the window lends its open port to the user's other programs (vorfjp-send); empty:
     // it lends it to none.
-    QString lineSocketPath;
+    QString lineSocketPath{};
 };
 
 } // namespace app

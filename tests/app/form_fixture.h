@@ -4,6 +4,7 @@
 #include "app/main_form.h"
 #include "message_box_watcher.h"
 #include "content_file_bytes.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,20 +18,8 @@
 
 namespace apptest {
 
-inline void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-inline QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
+using testsupport::readFile;
+using testsupport::writeFile;
 
 class FormTest : public ::testing::Test {
 protected:

@@ -144,8 +144,9 @@ TEST_F(FormTest, EveryControlOfTheDesignIsInPlaceBeforeLoading)
         EXPECT_EQ(QFontInfo(widget->font()).family(), family) << "the font is not installed";
         EXPECT_DOUBLE_EQ(widget->font().pointSizeF(), row.points);
         EXPECT_EQ(widget->font().weight(), row.bold ? QFont::Bold : QFont::Normal);
-        if (row.kind == Kind::Edit)
+        if (row.kind == Kind::Edit) {
             EXPECT_EQ(static_cast<app::CellLimitedEdit*>(widget)->cellLimit(), row.limit);
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #include "board_model.h"
 #include "protocol/connection_test.h"
 #include "protocol/stream_decoder.h"
+#include "support/hex.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +12,7 @@ using boardsim::FrameEffect;
 
 namespace {
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(QByteArray(text));
-}
+using testsupport::hex;
 
 // The model takes decoded frames; decode the line bytes the way the board does.
 protocol::DecodedFrame decoded(const QByteArray& bytes)

@@ -1,4 +1,5 @@
 // Runs the real boardsim on a pseudo-terminal and talks to it as the program would.
+#include "support/hex.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,10 +18,7 @@
 
 namespace {
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(QByteArray(text));
-}
+using testsupport::hex;
 
 class HeadlessBoard : public ::testing::Test {
 protected:

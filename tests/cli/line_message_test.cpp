@@ -74,8 +74,9 @@ TEST_P(RequestRefused, IsNeverReadAsARequest)
 {
     const Decoded<LineRequest> decoded = share::decodeRequest(hex(GetParam().bytes));
     EXPECT_EQ(decoded.state, GetParam().state);
-    if (GetParam().state == Decoded<LineRequest>::State::Malformed)
+    if (GetParam().state == Decoded<LineRequest>::State::Malformed) {
         EXPECT_FALSE(decoded.error.isEmpty());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

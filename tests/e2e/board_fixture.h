@@ -3,6 +3,8 @@
 // board's end of the line read by the test, the content file written for the test, the settings
 // store redirected to a private folder and every message box recorded and closed.
 #include "board_line.h"
+#include "support/files.h"
+#include "support/hex.h"
 #include "support/pty_pair.h"
 
 #include "../app/content_file_bytes.h"
@@ -26,16 +28,8 @@ namespace e2etest {
 
 using apptest::RecordPieces;
 
-inline QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
-}
-
-inline QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using testsupport::hex;
+using testsupport::readFile;
 
 class BoardOnTheLine : public ::testing::Test {
 protected:

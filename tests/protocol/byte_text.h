@@ -1,7 +1,7 @@
 #pragma once
 
-// Expected bytes are written as hex text copied from the protocol description,
-// e.g. "02 00 09 FF"; everything that is not a hex digit is skipped.
+// Printing and naming of the protocol tests' table rows.
+#include "support/hex.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,10 +11,7 @@
 #include <ostream>
 #include <string>
 
-inline QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
+using testsupport::hex;
 
 inline void PrintTo(const QByteArray& bytes, std::ostream* out)
 {

@@ -1,4 +1,5 @@
 #include "protocol/stream_decoder.h"
+#include "support/hex.h"
 
 #include <QByteArray>
 #include <QString>
@@ -16,10 +17,7 @@ using protocol::StreamDecoder;
 
 namespace {
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(QByteArray(text));
-}
+using testsupport::hex;
 
 QByteArray weatherFrame(const char* device, const char* check)
 {

@@ -2,6 +2,7 @@
 
 #include "storage/gbk.h"
 #include "qstring_printer.h"
+#include "support/files.h"
 
 #include <gtest/gtest.h>
 
@@ -25,18 +26,8 @@ QString spaces(int n)
     return QString(n, u' ');
 }
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
+using testsupport::readFile;
+using testsupport::writeFile;
 
 QString deliveredFile()
 {
@@ -89,12 +80,12 @@ TEST(DeliveredFile, LoadsTheBoardAreasAndDesignTexts)
 TEST(DeliveredFile, MatchesOurEncoderByteForByte)
 {
     const QByteArray expected = storage::toGbk(storage::encodeRecord(deliveredContent())) + "\r\n";
-    EXPECT_EQ(readAll(deliveredFile()), expected);
+    EXPECT_EQ(readFile(deliveredFile()), expected);
 }
 
 TEST(DeliveredFile, WeatherTextTakesTwentyFourBytesWhilePositionsStayFixed)
 {
-    const QByteArray bytes = readAll(deliveredFile());
+    const QByteArray bytes = readFile(deliveredFile());
     ASSERT_TRUE(bytes.endsWith("\r\n"));
     // 548 characters, 44 of them Chinese at two bytes each, then CR LF.
     EXPECT_EQ(bytes.size(), 548 + 44 + 2);
@@ -131,7 +122,7 @@ BoardContent edgeCaseInput()
 
 TEST(EdgeCaseFile, OurEncoderWritesTheSameBytesAsTheIndependentOne)
 {
-    const QByteArray expected = readAll(edgeCaseFile());
+    const QByteArray expected = readFile(edgeCaseFile());
     ASSERT_FALSE(expected.isEmpty());
     EXPECT_EQ(storage::toGbk(storage::encodeRecord(edgeCaseInput())) + "\r\n", expected);
 }
@@ -167,16 +158,16 @@ TEST(SaveAndLoad, RepeatedRunsKeepTheFileByteIdentical)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     for (const QString& source : {deliveredFile(), edgeCaseFile()}) {
-        const QByteArray original = readAll(source);
+        const QByteArray original = readFile(source);
         const QString path = dir.filePath(QStringLiteral("VorFjp.ini"));
-        writeAll(path, original);
+        writeFile(path, original);
         for (int run = 0; run < 3; ++run) {
             const storage::DecodeResult loaded = loadContentFile(path);
             ASSERT_TRUE(loaded.content) << loaded.error.toStdString();
             const storage::SaveResult saved = saveContentFile(path, *loaded.content);
             ASSERT_TRUE(saved.ok) << saved.error.toStdString();
             EXPECT_TRUE(saved.error.isEmpty());
-            EXPECT_EQ(readAll(path), original) << source.toStdString() << " run " << run;
+            EXPECT_EQ(readFile(path), original) << source.toStdString() << " run " << run;
         }
     }
 }
@@ -186,16 +177,16 @@ TEST(SaveAndLoad, SavingCreatesTheFileAndReplacesALongerOneCompletely)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("VorFjp.ini"));
     ASSERT_TRUE(saveContentFile(path, deliveredContent()).ok);
-    EXPECT_EQ(readAll(path), readAll(deliveredFile()));
+    EXPECT_EQ(readFile(path), readFile(deliveredFile()));
 
-    writeAll(path, QByteArray(5000, 'x'));
+    writeFile(path, QByteArray(5000, 'x'));
     ASSERT_TRUE(saveContentFile(path, deliveredContent()).ok);
-    EXPECT_EQ(readAll(path), readAll(deliveredFile()));
+    EXPECT_EQ(readFile(path), readFile(deliveredFile()));
 }
 
 TEST(LoadContentFile, AcceptsOtherLineEndsAndIgnoresFurtherLines)
 {
-    const QByteArray record = readAll(deliveredFile()).chopped(2);
+    const QByteArray record = readFile(deliveredFile()).chopped(2);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("VorFjp.ini"));
     const struct {
@@ -209,7 +200,7 @@ TEST(LoadContentFile, AcceptsOtherLineEndsAndIgnoresFurtherLines)
         {"InvalidGbkOnSecondLine", record + "\r\n\x81\x7f\r\n"},
     };
     for (const auto& row : rows) {
-        writeAll(path, row.bytes);
+        writeFile(path, row.bytes);
         const storage::DecodeResult result = loadContentFile(path);
         ASSERT_TRUE(result.content) << row.name << ": " << result.error.toStdString();
         EXPECT_EQ(*result.content, deliveredContent()) << row.name;
@@ -220,7 +211,7 @@ TEST(LoadContentFile, ShortRecordLoadsWithEmptyFields)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("VorFjp.ini"));
-    writeAll(path, "0   32  32  72  104 4   \xba\xc0\xbb\xaa\r\n");
+    writeFile(path, "0   32  32  72  104 4   \xba\xc0\xbb\xaa\r\n");
     const storage::DecodeResult result = loadContentFile(path);
     ASSERT_TRUE(result.content) << result.error.toStdString();
     EXPECT_EQ(result.content->fjNames, QStringLiteral("豪华"));
@@ -245,7 +236,7 @@ TEST_P(BadFile, FailsNamingTheFileAndTheProblem)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("VorFjp.ini"));
-    writeAll(path, GetParam().bytes);
+    writeFile(path, GetParam().bytes);
     const storage::DecodeResult result = loadContentFile(path);
     EXPECT_FALSE(result.content);
     EXPECT_TRUE(result.error.contains(path)) << result.error.toStdString();
@@ -254,7 +245,7 @@ TEST_P(BadFile, FailsNamingTheFileAndTheProblem)
 
 QByteArray deliveredRecord()
 {
-    return readAll(deliveredFile()).chopped(2);
+    return readFile(deliveredFile()).chopped(2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, BadFile, testing::Values(
@@ -312,7 +303,7 @@ TEST(LoadContentFile, UnreadableFileFails)
         GTEST_SKIP() << "file permissions do not bind root";
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("VorFjp.ini"));
-    writeAll(path, readAll(deliveredFile()));
+    writeFile(path, readFile(deliveredFile()));
     ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::WriteOwner));
     const storage::DecodeResult result = loadContentFile(path);
     EXPECT_FALSE(result.content);
@@ -324,13 +315,13 @@ TEST(SaveContentFile, DirectoryInThePlaceOfTheFileIsLeftAlone)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("VorFjp.ini"));
     ASSERT_TRUE(QDir().mkdir(path));
-    writeAll(path + QStringLiteral("/keep.txt"), "kept");
+    writeFile(path + QStringLiteral("/keep.txt"), "kept");
 
     const storage::SaveResult result = saveContentFile(path, deliveredContent());
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.error.contains(path));
     EXPECT_TRUE(result.error.contains(QStringLiteral("文件夹"))) << result.error.toStdString();
-    EXPECT_EQ(readAll(path + QStringLiteral("/keep.txt")), QByteArray("kept"));
+    EXPECT_EQ(readFile(path + QStringLiteral("/keep.txt")), QByteArray("kept"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList {"VorFjp.ini"});
 }
 
@@ -375,8 +366,8 @@ TEST(SaveContentFile, FailedWriteLeavesTheOldFileWhole)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("VorFjp.ini"));
-    const QByteArray original = readAll(deliveredFile());
-    writeAll(path, original);
+    const QByteArray original = readFile(deliveredFile());
+    writeFile(path, original);
 
     BoardContent changed = deliveredContent();
     changed.fjValues[0] = QStringLiteral("9999");
@@ -390,7 +381,7 @@ TEST(SaveContentFile, FailedWriteLeavesTheOldFileWhole)
     EXPECT_TRUE(result.error.contains(path)) << result.error.toStdString();
     EXPECT_TRUE(result.error.contains(QStringLiteral("磁盘"))) << result.error.toStdString();
     EXPECT_TRUE(result.error.contains(QStringLiteral("原来的文件保持不变"))) << result.error.toStdString();
-    EXPECT_EQ(readAll(path), original);
+    EXPECT_EQ(readFile(path), original);
     // No half-written temporary file is left behind.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList {"VorFjp.ini"});
 

@@ -1,6 +1,7 @@
 // content_save_probe a|b <path>: saves content A or B once into path.
 // content_save_probe loop <path>: prints "saving" and then saves A and B into path by turns until
-// it is killed. The two contents differ in every field and in their byte length, so that a file
+// it is killed, printing "saved a" or "saved b" after each finished save, so that its killer can
+// follow its pace. The two contents differ in every field and in their byte length, so that a file
 // that mixes them or is cut short matches neither.
 #include "storage/content_file.h"
 
@@ -58,5 +59,7 @@ int main(int argc, char** argv)
     for (bool first = true;; first = !first) {
         if (!save(argv[2], first))
             return 1;
+        std::printf("saved %s\n", first ? "a" : "b");
+        std::fflush(stdout);
     }
 }
