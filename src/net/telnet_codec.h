@@ -43,7 +43,7 @@ struct TelnetEvent {
     Kind kind;
     quint8 code = 0;
     quint8 option = 0;
-    QByteArray payload;
+    QByteArray payload {};
 
     friend bool operator==(const TelnetEvent&, const TelnetEvent&) = default;
 };

@@ -37,8 +37,9 @@ TEST_P(ListenAddress, Parses)
 {
     const auto got = boardsim::parseListenAddress(QString::fromLatin1(GetParam().text));
     ASSERT_EQ(got.has_value(), GetParam().address.has_value());
-    if (got)
+    if (got) {
         EXPECT_TRUE(*got == *GetParam().address) << got->host.toStdString() << " " << got->port;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ListenAddress, ::testing::ValuesIn(kRows),

@@ -162,7 +162,7 @@ TEST_F(LinkOnALine, WeatherStopsWhenTheLineGoesInThePause)
     boardlink::BoardLink link([&](int) {
         EXPECT_TRUE(watched->pausing());
         pty.kill();
-        QTest::qWaitFor([&] { return !watched->isOpen(); }, 5000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !watched->isOpen(); }, 5000));
     });
     watched = &link;
     QSignalSpy lost(&link, &boardlink::BoardLink::lineLost);

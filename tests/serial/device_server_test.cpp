@@ -149,8 +149,9 @@ TEST_P(BehindSer2net, EveryCommandArrivesExactAndTheBoardAnswers)
         const auto written = comm.write(frame);
         ASSERT_TRUE(written.ok) << name << ": " << written.reason.toStdString();
         EXPECT_EQ(hexOf(m_board.nextObject()).toHex(' '), frame.toHex(' ')) << name;
-        if (frame == protocol::connectionTestFrame(kEveryBoard))
+        if (frame == protocol::connectionTestFrame(kEveryBoard)) {
             EXPECT_EQ(replies.number(), kBoardId) << "the test's answer, with the Telnet commands taken out";
+        }
     }
 }
 
@@ -200,8 +201,9 @@ TEST(VirtualBoardOnTcp, FramesArriveAndTheTestIsAnswered)
         ASSERT_TRUE(comm.write(frame).ok) << name;
         const QJsonObject seen = board.nextObject();
         EXPECT_EQ(hexOf(seen).toHex(' '), frame.toHex(' ')) << name;
-        if (seen.value(QStringLiteral("kind")).toString() == QLatin1String("connection-test"))
+        if (seen.value(QStringLiteral("kind")).toString() == QLatin1String("connection-test")) {
             EXPECT_EQ(replies.number(), kBoardId);
+        }
     }
 }
 

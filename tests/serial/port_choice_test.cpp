@@ -148,7 +148,7 @@ struct ServerRow {
     QString text;
     std::optional<QString> portName; // what portNameForChoice gives
     Protocol protocol = Protocol::RawTcp;
-    QString host;
+    QString host {};
     quint16 port = 0;
 };
 

@@ -189,8 +189,9 @@ TEST_P(ContentCopyFailure, IsReportedAndLeavesNoFile)
     EXPECT_TRUE(result.error.contains(dir.filePath(QLatin1String(GetParam().shownInMessage)))) << result.error.toStdString();
     EXPECT_FALSE(QFileInfo(target).isFile());
     const QDir targetFolder = QFileInfo(target).absoluteDir();
-    if (targetFolder.exists())
+    if (targetFolder.exists()) {
         EXPECT_TRUE(targetFolder.entryList(QDir::Files | QDir::Hidden).isEmpty()) << "a partial copy was left";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
