@@ -29,7 +29,7 @@ CommandLineOutcome runCommandLine(const QStringList& arguments, QTextStream& out
         return {2};
     }
     if (!parser.positionalArguments().isEmpty()) {
-        err << QStringLiteral("unexpected argument: ") << parser.positionalArguments().first()
+        err << QStringLiteral("unexpected argument: ") << parser.positionalArguments().constFirst()
             << QStringLiteral(" (see --help)\n");
         return {2};
     }

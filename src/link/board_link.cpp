@@ -169,13 +169,16 @@ AnswerOutcome BoardLink::waitForAnswer(int timeoutMs)
         readReply(event);
         discardInput();
     });
-    connect(this, &BoardLink::answerArrived, &loop, [&](int number) {
-        outcome = {AnswerState::Answered, number, QString()};
-        loop.quit();
+    // The loop is the context of these connections and ends before the outcome they fill.
+    AnswerOutcome* const result = &outcome;
+    QEventLoop* const waiting = &loop;
+    connect(this, &BoardLink::answerArrived, &loop, [result, waiting](int number) {
+        *result = {AnswerState::Answered, number, QString()};
+        waiting->quit();
     });
-    connect(this, &BoardLink::lineLost, &loop, [&](const QString& reason) {
-        outcome = {AnswerState::LineLost, 0, reason};
-        loop.quit();
+    connect(this, &BoardLink::lineLost, &loop, [result, waiting](const QString& reason) {
+        *result = {AnswerState::LineLost, 0, reason};
+        waiting->quit();
     });
     QTimer::singleShot(qMax(timeoutMs, 0), Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();

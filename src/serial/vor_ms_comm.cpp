@@ -300,7 +300,8 @@ bool VorMsComm::waitForSerialOutput()
         connect(&m_port, &QSerialPort::bytesWritten, &loop, &QEventLoop::quit);
         connect(&m_port, &QSerialPort::aboutToClose, &loop, &QEventLoop::quit);
         connect(&m_port, &QSerialPort::errorOccurred, &loop, &QEventLoop::quit);
-        connect(&m_port, &QSerialPort::readyRead, &loop, [&readDuringWait] { readDuringWait = true; });
+        // The loop is the connection's context and ends before the flag it sets.
+        connect(&m_port, &QSerialPort::readyRead, &loop, [flag = &readDuringWait] { *flag = true; });
         timer.start(std::max<qint64>(deadline.remainingTime(), 0));
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
