@@ -11,6 +11,7 @@
 #include "../app/message_box_watcher.h"
 #include "app/main_form.h"
 #include "app/status_lamp.h"
+#include "serial/vor_ms_comm.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -23,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 namespace e2etest {
 
@@ -87,11 +89,43 @@ protected:
         QTest::keyClicks(id, QString::fromLatin1(number));
     }
 
-    // True when nothing reaches the board within a short while.
-    bool lineStaysQuiet(int ms = 300)
+    // What the board received since the last marker (or since the start) up to a new marker put
+    // on the program's end of the line once the program is done: whatever the program wrote or
+    // still had on its way arrives ahead of the marker, so no check rests on a guessed quiet
+    // time. The marker goes through the program's own port when that is open (behind its write
+    // buffer), from outside when it is not. Nothing when the marker could not be written or
+    // never arrived.
+    std::optional<QByteArray> receivedBeforeMarker(BoardLine& line, const QString& programEnd)
     {
-        QTest::qWait(ms);
-        return board->received().isEmpty();
+        static const QByteArray marker = QByteArrayLiteral("<end of what the program sent>");
+        const qsizetype lastMarker = line.received().lastIndexOf(marker);
+        const qsizetype from = lastMarker < 0 ? 0 : lastMarker + marker.size();
+        serial::VorMsComm* programPort = form ? form->findChild<serial::VorMsComm*>() : nullptr;
+        const bool written = programPort && programPort->portOpen() ? programPort->write(marker).ok
+                                                                    : writeIntoProgramEnd(programEnd, marker);
+        if (!written || !QTest::qWaitFor([&] { return line.received().indexOf(marker, from) >= 0; }, 10000))
+            return std::nullopt;
+        const QByteArray all = line.received();
+        return all.mid(from, all.indexOf(marker, from) - from);
+    }
+
+    // Since the last marker the board received exactly these bytes, and nothing more is on its way.
+    ::testing::AssertionResult lineCarriedOnly(const QByteArray& expected)
+    {
+        return lineCarriedOnly(*board, pty.linkA(), expected);
+    }
+
+    ::testing::AssertionResult lineCarriedOnly(BoardLine& line, const QString& programEnd, const QByteArray& expected)
+    {
+        const std::optional<QByteArray> got = receivedBeforeMarker(line, programEnd);
+        if (!got)
+            return ::testing::AssertionFailure()
+                   << "the marker behind the program's bytes never arrived; the line holds "
+                   << line.received().toHex(' ').toStdString();
+        if (*got != expected)
+            return ::testing::AssertionFailure() << "the line carried [" << got->toHex(' ').toStdString()
+                                                 << "], expected [" << expected.toHex(' ').toStdString() << "]";
+        return ::testing::AssertionSuccess();
     }
 
     QTemporaryDir m_dir;

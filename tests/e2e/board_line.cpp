@@ -34,6 +34,7 @@ BoardLine::~BoardLine()
 void BoardLine::readWaiting()
 {
     char buffer[4096];
+    const std::size_t before = m_arrivals.size();
     for (;;) {
         const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
         if (n > 0) {
@@ -44,8 +45,11 @@ void BoardLine::readWaiting()
             continue;
         if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
             m_notifier->setEnabled(false); // the other end is gone
-        return;
+        break;
     }
+    // Only once the read is over: the hook may write to this line or take the line away.
+    if (m_arrivals.size() > before && m_onArrival)
+        m_onArrival();
 }
 
 QByteArray BoardLine::received() const
@@ -61,11 +65,13 @@ bool BoardLine::waitForBytes(int count, int timeoutMs)
     return QTest::qWaitFor([&] { return received().size() >= count; }, timeoutMs);
 }
 
-bool BoardLine::write(const QByteArray& bytes)
+namespace {
+
+bool writeAll(int fd, const QByteArray& bytes)
 {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
         if (n < 0) {
             if (errno == EINTR || errno == EAGAIN)
                 continue;
@@ -74,6 +80,23 @@ bool BoardLine::write(const QByteArray& bytes)
         done += n;
     }
     return true;
+}
+
+} // namespace
+
+bool BoardLine::write(const QByteArray& bytes)
+{
+    return writeAll(m_fd, bytes);
+}
+
+bool writeIntoProgramEnd(const QString& device, const QByteArray& bytes)
+{
+    const int fd = ::open(device.toLocal8Bit().constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool written = writeAll(fd, bytes);
+    ::close(fd);
+    return written;
 }
 
 } // namespace e2etest

@@ -8,6 +8,7 @@
 #include <QSocketNotifier>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -33,6 +34,9 @@ public:
     // Processes events until at least count bytes have arrived or the time is up.
     bool waitForBytes(int count, int timeoutMs = 3000);
     bool write(const QByteArray& bytes);
+    // Called from the event loop after each read that brought new bytes, so a test can answer or
+    // pull the line at the moment a frame is through rather than after a guessed time.
+    void setOnArrival(std::function<void()> onArrival) { m_onArrival = std::move(onArrival); }
 
 private:
     void readWaiting();
@@ -41,6 +45,11 @@ private:
     std::unique_ptr<QSocketNotifier> m_notifier;
     QElapsedTimer m_clock;
     std::vector<Arrival> m_arrivals;
+    std::function<void()> m_onArrival;
 };
+
+// Writes bytes into the program's end of the line from outside the program, as a marker behind
+// everything the program put on that line so far; for a line the program does not hold open.
+bool writeIntoProgramEnd(const QString& device, const QByteArray& bytes);
 
 } // namespace e2etest

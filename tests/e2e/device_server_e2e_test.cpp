@@ -140,8 +140,6 @@ TEST_F(WindowOnADeviceServer, ServerGoneIsOneMessageAndTheNextSendReconnects)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.seen().empty(); }, 5000));
     EXPECT_EQ(lamp(), QColor(0, 0, 0));
     EXPECT_TRUE(boxes.seen().front().text.contains(QStringLiteral("断开"))) << boxes.seen().front().text.toStdString();
-    QTest::qWait(200); // the same hang-up would report again at once
-    EXPECT_EQ(boxes.seen().size(), 1u);
     EXPECT_FALSE(form->vorMsComm().portOpen());
 
     // A board back behind a server: the next send connects by itself, without "打开串口".
@@ -151,11 +149,13 @@ TEST_F(WindowOnADeviceServer, ServerGoneIsOneMessageAndTheNextSendReconnects)
     ASSERT_TRUE(nextServer.start(QStringLiteral("telnet(rfc2217),tcp"),
                                  nextBoard.firstLine().value(QStringLiteral("pty")).toString(), QStringLiteral("9600n81")));
     choose(QStringLiteral("rfc2217://127.0.0.1:%1").arg(nextServer.port()));
-    boxes.clear();
     click("FindCommand");
     EXPECT_EQ(lamp(), QColor(0, 255, 0));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.seen().empty(); }, 5000));
-    EXPECT_EQ(boxes.seen().front().text, QStringLiteral("找到 9 号设备~！"));
+    // A second report of the same hang-up, which would come at once, would stand before the answer.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.seen().size() >= 2; }, 5000));
+    EXPECT_EQ(boxes.seen().size(), 2u);
+    EXPECT_TRUE(boxes.seen()[0].text.contains(QStringLiteral("断开")));
+    EXPECT_EQ(boxes.seen()[1].text, QStringLiteral("找到 9 号设备~！"));
 }
 
 } // namespace

@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QProcess>
 #include <QTextDocument>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -63,12 +62,15 @@ TEST_F(LineFault, LineGoneDuringTheWeatherPauseIsReportedOnceAndANewLineWorks)
 {
     startProgram(smallAreas());
     int bytesAtKill = -1;
-    // Half-way through the pause: the temperatures are out, the dots not yet.
-    QTimer::singleShot(500, form.get(), [&] {
-        bytesAtKill = int(board->received().size());
-        pty.kill();
+    // Pulled once the temperatures are through: the program is in its pause, the dots not yet out.
+    board->setOnArrival([&] {
+        if (bytesAtKill < 0 && board->received().size() >= kTemperatureFrameBytes) {
+            bytesAtKill = int(board->received().size());
+            pty.kill();
+        }
     });
     click("TxtSendCommand");
+    board->setOnArrival({});
 
     EXPECT_EQ(bytesAtKill, kTemperatureFrameBytes) << "the line went in the middle of the pause";
     EXPECT_EQ(board->received().left(kTemperatureFrameBytes).toHex(' '),
@@ -93,8 +95,9 @@ TEST_F(LineFault, LineGoneDuringTheWeatherPauseIsReportedOnceAndANewLineWorks)
     boxes.clear();
     field("FJValText_0")->setText(QStringLiteral("77"));
     click("SendFJCommand");
-    EXPECT_TRUE(secondBoard.waitForBytes(20));
-    EXPECT_FALSE(secondBoard.waitForBytes(21, 300));
+    const std::optional<QByteArray> sent = receivedBeforeMarker(secondBoard, second.linkA());
+    ASSERT_TRUE(sent.has_value());
+    EXPECT_EQ(sent->size(), 20) << "one room-rate frame: " << sent->toHex(' ').toStdString();
     EXPECT_TRUE(boxes.seen().empty()) << boxes.seen().front().text.toStdString();
     EXPECT_EQ(lamp()->fillColour(), QColor(0, 255, 0));
     RecordPieces saved = smallAreas();
@@ -151,7 +154,6 @@ TEST_F(PortHeldElsewhere, OpenSaysThePortIsInUseAndWorksOnceItIsFree)
     // A send while it is held: the same message, nothing sent, nothing saved.
     boxes.clear();
     click("TxtSendCommand");
-    EXPECT_TRUE(lineStaysQuiet(1200));
     EXPECT_TRUE(onlyBox().text.contains(QStringLiteral("占用")));
     EXPECT_EQ(readFile(contentPath), contentFile);
 
@@ -161,6 +163,7 @@ TEST_F(PortHeldElsewhere, OpenSaysThePortIsInUseAndWorksOnceItIsFree)
     EXPECT_TRUE(boxes.seen().empty()) << boxes.seen().front().text.toStdString();
     EXPECT_TRUE(form->vorMsComm().portOpen());
     EXPECT_EQ(lamp()->fillColour(), QColor(0, 255, 0));
+    EXPECT_TRUE(lineCarriedOnly({})) << "nothing of the weather send reached the board";
 }
 
 // The whole process may write at most this many bytes into any one file, far less than a
@@ -232,8 +235,9 @@ TEST_P(UnsavableContent, FrameGoesOutTheOperatorLearnsWhyAndTheOldFileStays)
         click(row.button);
     }
 
-    EXPECT_TRUE(board->waitForBytes(row.frameBytes)) << "the frames go out before the save";
-    EXPECT_FALSE(board->waitForBytes(row.frameBytes + 1, 200));
+    const std::optional<QByteArray> sent = receivedBeforeMarker(*board, pty.linkA());
+    ASSERT_TRUE(sent.has_value());
+    EXPECT_EQ(sent->size(), row.frameBytes) << "the frames go out before the save: " << sent->toHex(' ').toStdString();
     const apptest::SeenBox box = onlyBox();
     EXPECT_TRUE(box.text.contains(QStringLiteral("没有保存到 VorFjp.ini"))) << box.text.toStdString();
     const QString why = row.obstacle == Obstacle::DiskFull ? QStringLiteral("磁盘可能已满") : QStringLiteral("文件夹");
@@ -342,10 +346,7 @@ TEST_F(LineFault, WithoutAWeatherFontTheTemperaturesGoOutAndTheFontIsNamed)
     options.weatherFont = [] { return raster::chooseWeatherFont({}); };
     startProgram(smallAreas());
     click("TxtSendCommand");
-    EXPECT_TRUE(board->waitForBytes(kTemperatureFrameBytes));
-    EXPECT_EQ(board->received().left(kTemperatureFrameBytes).toHex(' '),
-              hex("02 00 10 FF EE 25 00 00 00 04 F9 A4 F9 80 04 03").toHex(' '));
-    EXPECT_FALSE(board->waitForBytes(kTemperatureFrameBytes + 1, 500)) << "no dot frame";
+    EXPECT_TRUE(lineCarriedOnly(hex("02 00 10 FF EE 25 00 00 00 04 F9 A4 F9 80 04 03"))) << "no dot frame";
     const apptest::SeenBox box = onlyBox();
     EXPECT_TRUE(box.text.contains(QStringLiteral("fonts-unifont"))) << box.text.toStdString();
     EXPECT_TRUE(box.text.contains(QStringLiteral("Unifont"))) << box.text.toStdString();
@@ -359,7 +360,9 @@ TEST_F(LineFault, WithoutAWeatherFontTheTemperaturesGoOutAndTheFontIsNamed)
     // The room rates do not need the font.
     boxes.clear();
     click("SendFJCommand");
-    EXPECT_TRUE(board->waitForBytes(kTemperatureFrameBytes + 20));
+    const std::optional<QByteArray> rooms = receivedBeforeMarker(*board, pty.linkA());
+    ASSERT_TRUE(rooms.has_value());
+    EXPECT_EQ(rooms->size(), 20) << rooms->toHex(' ').toStdString();
     EXPECT_TRUE(boxes.seen().empty());
 }
 
