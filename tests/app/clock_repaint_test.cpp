@@ -15,18 +15,22 @@ class PaintRecorder : public QObject {
 public:
     explicit PaintRecorder(QWidget* window) : m_window(window) {}
     QRegion painted;
+    int paintsOf(const QWidget* widget) const { return int(m_painted.count(widget)); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (event->type() == QEvent::Paint && widget && widget->window() == m_window)
+        if (event->type() == QEvent::Paint && widget && widget->window() == m_window) {
             painted += static_cast<QPaintEvent*>(event)->region().translated(widget->mapTo(m_window, QPoint()));
+            m_painted.append(widget);
+        }
         return false;
     }
 
 private:
     QWidget* m_window;
+    QList<const QWidget*> m_painted;
 };
 
 struct TickCase {
@@ -42,7 +46,7 @@ TEST_P(ClockRepaintTest, TickRepaintsTheChangedClockLabelsAndNothingElse)
     loadForm();
     form->BJNowTimer_Timer();
     showActive();
-    QTest::qWait(50); // whatever the show and the first tick left to paint is painted first
+    form->repaint(); // whatever the show and the first tick left to paint is painted now, not later
 
     auto labelArea = [this](const char* name) {
         const auto* label = child<QLabel>(QString::fromLatin1(name));
@@ -56,8 +60,13 @@ TEST_P(ClockRepaintTest, TickRepaintsTheChangedClockLabelsAndNothingElse)
     qApp->installEventFilter(&recorder);
     now = GetParam().next;
     form->BJNowTimer_Timer();
-    QTRY_VERIFY_WITH_TIMEOUT(!recorder.painted.isEmpty(), 2000);
-    QTest::qWait(50); // anything else the tick asked to repaint comes in the same pass
+    QTRY_VERIFY_WITH_TIMEOUT(!recorder.painted.isEmpty(), 5000);
+    // Anything else the tick asked to repaint, at once or by a posted event, is painted no later
+    // than a repaint asked for after it: one more of the time label, which is inside the area.
+    auto* timeLabel = child<QLabel>(QStringLiteral("Label6"));
+    const int timeLabelPaints = recorder.paintsOf(timeLabel);
+    timeLabel->update();
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.paintsOf(timeLabel) > timeLabelPaints, 5000);
     qApp->removeEventFilter(&recorder);
 
     EXPECT_EQ(recorder.painted.subtracted(expected), QRegion()) << "painted outside the changed labels";

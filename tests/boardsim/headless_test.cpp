@@ -1,6 +1,7 @@
 // Runs the real boardsim on a pseudo-terminal and talks to it as the program would.
 #include "support/hex.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -191,13 +192,18 @@ TEST(SerialDeviceBoard, ServesADeviceGivenByPath)
     ASSERT_TRUE(board.waitForStarted(5000));
     const int fd = ::open(QFile::encodeName(ends[1]).constData(), O_RDWR | O_NOCTTY);
     ASSERT_GE(fd, 0);
-    // The board may still be opening its end; repeat the test frame until it answers.
+    // The board says nothing until it is spoken to and may still be opening its end: the test
+    // frame is repeated until the board answers, each time after a quarter of a second without
+    // an answer, for as long as a slow start may take.
     QByteArray line;
-    for (int attempt = 0; attempt < 20 && line.isEmpty(); ++attempt) {
+    const QDeadlineTimer deadline(20000);
+    while (line.isEmpty() && !deadline.hasExpired()) {
         const QByteArray test = hex("02 00 09 03 EE 21 03 C6 03");
         ASSERT_EQ(::write(fd, test.constData(), size_t(test.size())), test.size());
-        if (board.waitForReadyRead(250) || board.canReadLine())
-            line = board.readLine();
+        if (board.canReadLine() || board.waitForReadyRead(250)) {
+            if (board.canReadLine() || board.waitForReadyRead(5000))
+                line = board.readLine();
+        }
     }
     const QJsonObject json = QJsonDocument::fromJson(line).object();
     EXPECT_EQ(json[QStringLiteral("kind")].toString(), QStringLiteral("connection-test"));

@@ -10,6 +10,7 @@
 #include "protocol/weather_dots.h"
 #include "serial/vor_ms_comm.h"
 #include "support/device_servers.h"
+#include "support/event_passes.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -219,7 +220,7 @@ TEST(VirtualBoardOnTcp, BoardGoneIsOneLossAndTheNextOpenReconnects)
     ASSERT_TRUE(lost.wait(5000));
     EXPECT_FALSE(comm.portOpen());
     EXPECT_TRUE(lost.at(0).at(0).toString().contains(QStringLiteral("断开"))) << lost.at(0).at(0).toString().toStdString();
-    QTest::qWait(100); // a second report would come from the same hang-up, at once
+    testsupport::runEventLoopPasses(); // a second report would come from the same hang-up, at once
     EXPECT_EQ(lost.count(), 1);
     const auto again = comm.write(protocol::connectionTestFrame(kEveryBoard));
     EXPECT_FALSE(again.ok);

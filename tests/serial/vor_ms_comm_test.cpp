@@ -1,4 +1,5 @@
 #include "serial/vor_ms_comm.h"
+#include "support/event_passes.h"
 #include "support/pty_pair.h"
 
 #include <QDeadlineTimer>
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -125,12 +127,29 @@ TEST_F(PtyLine, StalledLineFailsTheFrameItCannotTakeButIsNoLostDevice)
     EXPECT_EQ(lost.count(), 0);
     EXPECT_FALSE(comm.portOpen()) << "closed, so that the rest of the frame never follows";
 
+    // A marker written into the program's end after the failure: everything the port had put on
+    // the line arrives ahead of it.
+    const QByteArray marker("\x01<end>\x01");
+    const int programEnd = ::open(m_pty.linkA().toLocal8Bit().constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(programEnd, 0);
     m_pty.resume();
     QByteArray got;
-    EXPECT_TRUE(QTest::qWaitFor([&] { got += m_far.readAll(); return got.size() >= sent.size(); }, 10000));
-    // Let anything still queued arrive before judging that nothing more came.
-    m_far.waitForReadyRead(200);
-    got += m_far.readAll();
+    qsizetype markerWritten = 0;
+    const bool markerCame = QTest::qWaitFor(
+        [&] {
+            got += m_far.readAll();
+            // The terminal may still be full; the marker goes in as room is made.
+            if (markerWritten < marker.size()) {
+                const ssize_t n = ::write(programEnd, marker.constData() + markerWritten, size_t(marker.size() - markerWritten));
+                if (n > 0)
+                    markerWritten += n;
+            }
+            return got.contains(marker);
+        },
+        10000);
+    ::close(programEnd);
+    ASSERT_TRUE(markerCame) << got.size() << " bytes came, but not the marker";
+    got.truncate(got.indexOf(marker));
     EXPECT_TRUE(got.startsWith(sent)) << got.size() << " of " << sent.size() << " bytes, or in another order";
     EXPECT_LT(got.size(), sent.size() + 1000) << "the failed frame must not follow in full";
     EXPECT_EQ(lost.count(), 0);
@@ -246,18 +265,29 @@ TEST_F(PtyLine, InputTakesEveryWaitingByte)
 
 TEST_F(PtyLine, BytesSentBeforeTheOpenAreNotTakenForAReply)
 {
-    sendFar("stale bytes");
-    QTest::qWait(100); // socat passes them on to the other end meanwhile
+    // Held open (and never read) only to see the stale bytes waiting in the terminal before the open.
+    const int watcher = ::open(m_pty.linkA().toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(watcher, 0);
+    const QByteArray stale("stale bytes");
+    sendFar(stale);
+    const bool staleWaiting = QTest::qWaitFor(
+        [&] {
+            int waiting = 0;
+            return ::ioctl(watcher, FIONREAD, &waiting) == 0 && waiting == stale.size();
+        },
+        5000);
     VorMsComm comm;
-    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    const bool opened = comm.open(m_pty.linkA()).ok;
+    ::close(watcher);
+    ASSERT_TRUE(staleWaiting) << "socat never passed the stale bytes on";
+    ASSERT_TRUE(opened);
     comm.setRThreshold(1);
     QSignalSpy events(&comm, &VorMsComm::onComm);
-    QTest::qWait(200);
     EXPECT_EQ(comm.inBufferCount(), 0);
-    EXPECT_EQ(events.count(), 0);
 
+    // Had the stale bytes survived the open, they would come before these, in the first event.
     sendFar("fresh");
-    ASSERT_TRUE(events.wait(3000));
+    ASSERT_TRUE(events.wait(5000));
     EXPECT_EQ(comm.input(), QByteArray("fresh"));
 }
 
@@ -284,10 +314,11 @@ TEST_F(PtyLine, BytesArrivingDuringTheHandlerDoNotReenterIt)
     int depth = 0;
     int deepest = 0;
     int calls = 0;
+    QList<QByteArray> takenPerCall;
     QObject::connect(&comm, &VorMsComm::onComm, &comm, [&](Event) {
         ++calls;
         deepest = qMax(deepest, ++depth);
-        comm.input();
+        takenPerCall.append(comm.input());
         if (calls == 1) {
             // As a modal message box would: the event loop runs while more
             // than a threshold's worth of bytes arrives.
@@ -299,15 +330,16 @@ TEST_F(PtyLine, BytesArrivingDuringTheHandlerDoNotReenterIt)
     });
 
     sendFar(QByteArray(9, 'x'));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return calls >= 1; }, 3000));
-    QTest::qWait(100);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return calls >= 1; }, 5000));
     EXPECT_EQ(deepest, 1);
-    EXPECT_EQ(calls, 1);
     EXPECT_EQ(comm.inBufferCount(), 0);
 
-    // The handler is free again for the next reply.
+    // The handler is free again for the next reply, and nothing of the bytes it discarded came
+    // back as an event of its own in between.
     sendFar(QByteArray(9, 'z'));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return calls == 2; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !takenPerCall.isEmpty() && takenPerCall.last().contains('z'); }, 5000));
+    EXPECT_EQ(takenPerCall, (QList<QByteArray> {QByteArray(9, 'x'), QByteArray(9, 'z')}));
+    EXPECT_EQ(deepest, 1);
 }
 
 TEST_F(PtyLine, PeerVanishingClosesThePortOnce)
@@ -320,8 +352,8 @@ TEST_F(PtyLine, PeerVanishingClosesThePortOnce)
 
     m_far.close();
     m_pty.kill();
-    ASSERT_TRUE(lost.wait(3000));
-    QTest::qWait(200); // a read error left alone would repeat on every pass of the loop
+    ASSERT_TRUE(lost.wait(5000));
+    testsupport::runEventLoopPasses(); // a read error left alone would repeat on every pass
     EXPECT_EQ(lost.count(), 1);
     EXPECT_FALSE(comm.portOpen());
     EXPECT_FALSE(lost.first().first().toString().isEmpty());
@@ -341,7 +373,7 @@ TEST_F(PtyLine, ReopensCleanlyAfterTheDeviceWasLost)
     int lostCalls = 0;
     QObject::connect(&comm, &VorMsComm::portLost, &comm, [&] {
         ++lostCalls;
-        QTest::qWait(50); // the operator reads a modal message meanwhile
+        testsupport::runEventLoopPasses(); // the operator reads a modal message meanwhile
     });
     m_far.close();
     m_pty.kill();
@@ -382,7 +414,7 @@ TEST_F(PtyLine, WriteRightAfterThePeerVanishedFails)
     EXPECT_FALSE(written.reason.isEmpty());
     EXPECT_EQ(lost.count(), 1);
     EXPECT_FALSE(comm.portOpen());
-    QTest::qWait(100);
+    testsupport::runEventLoopPasses(); // a hang-up noticed again by the event loop would report twice
     EXPECT_EQ(lost.count(), 1);
 }
 
