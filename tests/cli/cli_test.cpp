@@ -7,6 +7,7 @@
 #include "send_table.h"
 
 #include "board_line.h"
+#include "support/hex.h"
 #include "support/pty_pair.h"
 
 #include <QFile>
@@ -22,10 +23,7 @@ namespace {
 using clitest::SendProcess;
 using clitest::SendRun;
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
-}
+using testsupport::hex;
 
 QString hexLine(const char* text)
 {

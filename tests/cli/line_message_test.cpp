@@ -2,6 +2,8 @@
 // them, and everything malformed refused rather than misread.
 #include "share/line_message.h"
 
+#include "support/hex.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -12,10 +14,7 @@ using share::LineRequest;
 using share::LineResponse;
 using share::LineStatus;
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
-}
+using testsupport::hex;
 
 struct RequestRow {
     const char* name;

@@ -3,6 +3,7 @@
 #include "link/board_link.h"
 
 #include "board_line.h"
+#include "support/hex.h"
 #include "support/pty_pair.h"
 
 #include <QFile>
@@ -15,10 +16,7 @@
 
 namespace {
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
-}
+using testsupport::hex;
 
 const QByteArray kReplyFromFive = hex("02 00 09 EE 00 21 05 C3 03");
 

@@ -1,5 +1,7 @@
 #include "net/telnet_codec.h"
 
+#include "support/hex.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,10 +13,7 @@ using net::TelnetDecoder;
 using net::TelnetEvent;
 using Kind = TelnetEvent::Kind;
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
+using testsupport::hex;
 
 struct EscapeRow {
     const char* name;
