@@ -8,7 +8,6 @@
 #include "protocol/room_rate.h"
 #include "protocol/temperature.h"
 #include "protocol/weather_dots.h"
-#include "raster/weather_raster.h"
 
 #include <span>
 
@@ -43,7 +42,7 @@ bool needsContent(Command command)
 }
 
 CommandFrames framesFor(Command command, const storage::BoardContent* content, quint8 deviceId,
-                        const QDateTime& now, const std::function<raster::WeatherFont()>& weatherFont)
+                        const QDateTime& now, const WeatherDrawing& weather)
 {
     switch (command) {
     case Command::Test:
@@ -69,12 +68,15 @@ CommandFrames framesFor(Command command, const storage::BoardContent* content, q
             SendText::tr("temperature"), area, content->wenDuAreaText);
         if (frames.frames.empty())
             return frames;
-        const raster::WeatherFont font = weatherFont();
-        if (!font.font)
+        if (!weather.draw)
+            return failed(kUnavailable, SendText::tr("The weather text cannot be drawn: its module is missing or "
+                                                     "damaged (%1). Reinstall vorfjp.")
+                                            .arg(weather.unavailable));
+        const std::optional<protocol::DotMatrix> dots = weather.draw(content->weatherText);
+        if (!dots)
             return failed(kUnavailable, SendText::tr("No font to draw the weather text: install SimSun or "
                                                      "GNU Unifont (Debian: fonts-unifont)."));
-        const raster::DotMatrix dots = raster::rasterizeWeatherText(content->weatherText, *font.font);
-        frames.frames.push_back(protocol::weatherDotFrame(deviceId, std::span<const quint8, protocol::kDotBytes>(dots)));
+        frames.frames.push_back(protocol::weatherDotFrame(deviceId, std::span<const quint8, protocol::kDotBytes>(*dots)));
         return frames;
     }
     }

@@ -2,16 +2,19 @@
 #include "cli/exit_status.h"
 #include "cli/send_options.h"
 #include "cli/send_run.h"
+#include "cli/weather_loader.h"
 #include "share/share_socket.h"
 #include "storage/app_name.h"
 
+#include <QCoreApplication>
 #include <QDir>
-#include <QGuiApplication>
+#include <QLibrary>
 #include <QLocale>
 #include <QTextStream>
 #include <QTranslator>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -29,13 +32,31 @@ void loadTranslation(QTranslator& translator)
     }
 }
 
+// Read before any application exists, to choose which one: only drawing the weather needs the GUI
+// module, and loading it with its set-up (the platform plugin, the font configuration) would be
+// most of the start of any other run.
+bool weatherAsked(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    const cli::ParsedCommandLine parsed = cli::parseCommandLine(parser, arguments);
+    return parsed.options && cli::drawsWeather(*parsed.options);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // The weather text is drawn off screen: no display is needed, and one that is there is not used.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
+    // Declared first: the module stays loaded until after the application it made is gone.
+    QLibrary weatherLibrary;
+    cli::WeatherModuleLoad weather;
+    if (weatherAsked(argc, argv))
+        weather = cli::loadWeatherModule(weatherLibrary, cli::runningProgramDir());
+    // Without the module, a weather run still reports why through the usual messages.
+    const std::unique_ptr<QCoreApplication> application(weather.module ? weather.module->makeApplication(argc, argv)
+                                                                       : new QCoreApplication(argc, argv));
     // The same name as the window: the same saved port choice and the same runtime folder.
     QCoreApplication::setApplicationName(QString::fromUtf16(storage::kApplicationName));
     QCoreApplication::setApplicationVersion(QStringLiteral(VORFJP_VERSION));
@@ -60,5 +81,9 @@ int main(int argc, char** argv)
     }
     if (parsed.options->listPorts)
         return cli::listPorts(out);
-    return cli::runSend(*parsed.options, share::shareSocketPath(), out, err);
+    cli::WeatherDrawing drawing;
+    if (weather.module)
+        drawing.draw = weather.module->draw;
+    drawing.unavailable = weather.problem;
+    return cli::runSend(*parsed.options, share::shareSocketPath(), drawing, out, err);
 }

@@ -4,6 +4,7 @@
 #include "protocol/device_number.h"
 #include "protocol/frame.h"
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -113,6 +114,11 @@ ParsedCommandLine parseCommandLine(QCommandLineParser& parser, const QStringList
     }
     parsed.options = std::move(options);
     return parsed;
+}
+
+bool drawsWeather(const SendOptions& options)
+{
+    return std::find(options.commands.begin(), options.commands.end(), Command::Weather) != options.commands.end();
 }
 
 } // namespace cli

@@ -35,4 +35,8 @@ struct ParsedCommandLine {
 // field would keep the text as typed (0 to 255, blanks around, a fraction rounded).
 ParsedCommandLine parseCommandLine(QCommandLineParser& parser, const QStringList& arguments);
 
+// Whether the run draws the weather text, the only work that needs a QGuiApplication (fonts):
+// every other run starts without the platform plugin and the font configuration.
+bool drawsWeather(const SendOptions& options);
+
 } // namespace cli

@@ -117,7 +117,8 @@ int reportDelivery(const DeliveryReport& report, QTextStream& out, QTextStream& 
 
 } // namespace
 
-int runSend(const SendOptions& options, const QString& socketPath, QTextStream& out, QTextStream& err)
+int runSend(const SendOptions& options, const QString& socketPath, const WeatherDrawing& weather, QTextStream& out,
+            QTextStream& err)
 {
     std::optional<storage::BoardContent> content;
     const bool contentNeeded = std::any_of(options.commands.begin(), options.commands.end(), needsContent);
@@ -146,7 +147,7 @@ int runSend(const SendOptions& options, const QString& socketPath, QTextStream& 
     LineChoice line(options, socketPath);
     for (const Command command : options.commands) {
         const CommandFrames built = framesFor(command, content ? &*content : nullptr, options.deviceId,
-                                              QDateTime::currentDateTime(), raster::weatherFont);
+                                              QDateTime::currentDateTime(), weather);
         if (built.frames.empty()) {
             err << "vorfjp-send: " << built.message << Qt::endl;
             return built.status;

@@ -1,5 +1,6 @@
 #pragma once
 // Runs the commands of one vorfjp-send call and gives its exit status.
+#include "cli/command_frames.h"
 #include "cli/send_options.h"
 
 #include <QString>
@@ -13,6 +14,7 @@ namespace cli {
 // line: path, a tab, the adapter's description (empty when it gives none).
 int listPorts(QTextStream& out);
 
-int runSend(const SendOptions& options, const QString& socketPath, QTextStream& out, QTextStream& err);
+int runSend(const SendOptions& options, const QString& socketPath, const WeatherDrawing& weather, QTextStream& out,
+            QTextStream& err);
 
 } // namespace cli

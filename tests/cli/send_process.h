@@ -30,12 +30,14 @@ public:
     }
 
     QProcessEnvironment& environment() { return m_env; }
+    // Another copy of the program than the build's.
+    void setProgram(const QString& program) { m_program = program; }
     QString runtimeDir() const { return m_runtime.path(); }
 
     void start(QProcess& process, const QStringList& arguments) const
     {
         process.setProcessEnvironment(m_env);
-        process.start(QStringLiteral(VORFJP_SEND), arguments);
+        process.start(m_program, arguments);
     }
 
     // Runs to its end (bounded); for cases where nothing else needs the event loop meanwhile.
@@ -59,6 +61,7 @@ private:
     QTemporaryDir m_home;
     QTemporaryDir m_runtime;
     QProcessEnvironment m_env;
+    QString m_program = QStringLiteral(VORFJP_SEND);
 };
 
 } // namespace clitest

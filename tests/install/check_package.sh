@@ -63,6 +63,12 @@ appstreamcli validate --no-net "$work/root/usr/share/metainfo/org.vorfjp.VorFJP.
 cmp "$source/data/VorFjp.ini" "$work/root/usr/share/vorfjp/VorFjp.ini" || fail "template differs from data/VorFjp.ini"
 head -1 "$work/root/usr/share/doc/vorfjp/copyright" | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
   || fail "copyright file is not machine-readable"
+# The packaged sender finds its weather drawing module where the package put it.
+if "$work/root/usr/bin/vorfjp-send" --dry-run --content "$source/data/VorFjp.ini" weather >"$work/weather.out" 2>"$work/weather.err" \
+  && [ "$(wc -l <"$work/weather.out")" -eq 2 ]; then :; else
+  cat "$work/weather.err" >&2
+  fail "the packaged vorfjp-send cannot draw the weather"
+fi
 for program in vorfjp vorfjp-boardsim; do
   file "$work/root/usr/bin/$program" | grep -q 'stripped' && ! file "$work/root/usr/bin/$program" | grep -q 'not stripped' \
     || fail "$program is not stripped"
