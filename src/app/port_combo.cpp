@@ -16,7 +16,6 @@ void PortCombo::setFixedItems(const QStringList& items)
     clear();
     addItems(items);
     m_fixedCount = int(items.size());
-    refreshPorts();
     setEditText(text);
 }
 

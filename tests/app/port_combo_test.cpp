@@ -1,6 +1,7 @@
 // The port field's list: the numbered ports, then the machine's ports, listed
-// anew each time it opens. An adapter plugged in while the window runs cannot
-// be had in a test, so the port source is replaced where one must appear.
+// anew each time it opens and not before. An adapter plugged in while the
+// window runs cannot be had in a test, so the port source is replaced where one
+// must appear.
 
 #include "form_fixture.h"
 
@@ -52,12 +53,33 @@ protected:
     std::vector<PortEntry> m_plugged;
 };
 
+TEST_F(PortField, MachinePortsAreAskedForOnlyWhenTheListOpens)
+{
+    makeForm();
+    int asked = 0;
+    combo()->setPortSource([&asked] {
+        ++asked;
+        return std::vector<PortEntry>{kAdapter};
+    });
+    ASSERT_FALSE(form->Form_Load().has_value());
+    showActive();
+    QStringList numbered;
+    for (int port = 1; port <= 16; ++port)
+        numbered << QString::number(port);
+    EXPECT_EQ(itemsOf(*combo()), numbered) << "the start-up lists no machine port";
+    EXPECT_EQ(asked, 0);
+    openAndCloseList();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(itemsOf(*combo()), numbered + QStringList{kAdapter.path});
+}
+
 TEST_F(PortField, AdapterPluggedInLaterAppearsWhenTheListOpens)
 {
     loadForm();
     showActive();
     useSource();
     combo()->setEditText(QStringLiteral("rfc2217://127.0.0.1:7000"));
+    openAndCloseList();
     const QStringList before = itemsOf(*combo());
 
     m_plugged.push_back(kAdapter);
