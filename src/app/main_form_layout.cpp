@@ -156,10 +156,6 @@ void MainForm::buildFrame4()
                                twipsRect(120, 1440, 2175, 495), windowFont(12, false));
     Label6 = makeLabel(Frame4, QStringLiteral("Label6"), QString(), twipsRect(480, 960, 1335, 375), windowFont(14.25, true));
     Label5 = makeLabel(Frame4, QStringLiteral("Label5"), QString(), twipsRect(120, 480, 2265, 375), windowFont(14.25, true));
-    // The clock's labels change every second: filling their own background spares the frame
-    // beneath them a repaint on every tick.
-    for (QLabel* clockLabel : {Label5, Label6})
-        clockLabel->setAutoFillBackground(true);
 }
 
 void MainForm::buildFrame2()

