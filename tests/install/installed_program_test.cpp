@@ -200,7 +200,7 @@ TEST_F(Installed, SenderDrawsTheWeatherWithItsInstalledModule)
     EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
     const QStringList frames = sent.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(frames.size(), 2) << sent.out.toStdString();
-    EXPECT_TRUE(frames[1].startsWith(QStringLiteral("02 00 8E FF EE 29 00 01 C0 00 08 10 "))) << "the dot frame: " << frames[1].toStdString();
+    EXPECT_TRUE(frames[1].startsWith(installtest::kWeatherDotFrameStart)) << "the dot frame: " << frames[1].toStdString();
 }
 
 TEST_F(Installed, MissingTemplateStopsTheStartNamingTheFileAndTheTemplate)

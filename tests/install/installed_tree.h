@@ -43,6 +43,9 @@ struct Run {
     QString err;
 };
 
+// How the dot frame of a weather dry run for device 255 starts, as vorfjp-send prints it.
+inline const QString kWeatherDotFrameStart = QStringLiteral("02 00 8E FF EE 29 00 01 C0 00 08 10 ");
+
 // Runs a program to its end (bounded), as a script would.
 Run runToEnd(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment);
 

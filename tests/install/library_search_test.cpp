@@ -82,8 +82,8 @@ TEST_P(LibrarySearch, NeverTakesALibraryFromTheWorkingDirectoryOrThePrefix)
 
 const QString kContent = QStringLiteral(VORFJP_SOURCE_DIR "/data/VorFjp.ini");
 const QString kVersion = QStringLiteral(VORFJP_VERSION);
-// The dot frame of a weather dry run, drawn by the module.
-const QString kDotFrame = QStringLiteral("02 00 8E FF EE 29 00 01 C0 00 08 10 ");
+// Drawn by the module.
+const QString kDotFrame = installtest::kWeatherDotFrameStart;
 
 INSTANTIATE_TEST_SUITE_P(
     Programs, LibrarySearch,
