@@ -1,6 +1,7 @@
 #include "support/pty_pair.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
 
 #include <signal.h>
@@ -89,4 +90,9 @@ void PtyPair::kill()
         return;
     m_socat.kill();
     m_socat.waitForFinished(3000);
+    // The kernel hands the freed pseudo-terminal numbers to the next pair that any test makes;
+    // a link left behind would lead a program that reopens it into that other test's line,
+    // where a real unplugged adapter's device node is simply gone.
+    QFile::remove(linkA());
+    QFile::remove(linkB());
 }

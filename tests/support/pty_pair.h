@@ -35,7 +35,7 @@ public:
     // Ends socat with SIGTERM (it removes the links), or SIGKILL when it lingers.
     void stop();
     // The cable torn out: SIGKILL, so both pseudo-terminals hang up at once; the
-    // links are left dangling.
+    // links are removed, as an unplugged device's node goes.
     void kill();
 
 private:
