@@ -11,41 +11,20 @@ namespace storage {
 
 namespace {
 
-constexpr int kNumberWidth = 4;
-constexpr int kNamesWidth = 100;
-constexpr int kFjValueWidth = protocol::kRoomRateWidth;
-constexpr int kWbValueWidth = protocol::kExchangeRateWidth;
-constexpr int kWeatherWidth = 20;
-constexpr int kTemperatureWidth = protocol::kTemperatureWidth;
+static_assert(kRecordLayout[7].width == protocol::kRoomRateWidth, "a room rate's characters are its frame share");
+static_assert(kRecordLayout[10].width == protocol::kExchangeRateWidth && kRecordLayout[12].width == protocol::kExchangeRateWidth,
+              "an exchange rate's characters are its frame share");
+static_assert(kRecordLayout[15].width == protocol::kTemperatureWidth, "a temperature's characters are its frame share");
 
-// 1-based first character of each field.
-constexpr int kFjNamesAt = 25;
-constexpr int kFjValuesAt = 125;
-constexpr int kFjReservedWidth = 60;
-constexpr int kWbNamesAt = 225;
-constexpr int kWbValuesAAt = 325;
-constexpr int kWbValuesBAt = 425;
-constexpr int kWbReservedWidth = 30;
-constexpr int kWeatherAt = 525;
-constexpr int kLowTemperatureAt = 545;
-constexpr int kHighTemperatureAt = 547;
-constexpr int kAreaTextWidth = 2 * kNumberWidth;
+// The area captions take the characters of an area's address and length fields.
+constexpr int kAreaTextWidth = 8;
 
-// The six number fields in record order, each 4 characters wide.
-struct NumberField {
-    int at;
-    const char* name;
-    qint16 BoardContent::*member;
-};
-
-constexpr std::array<NumberField, 6> kNumberFields {{
-    {1, "房价区地址", &BoardContent::fjAddress},
-    {5, "房价区长度", &BoardContent::fjLength},
-    {9, "外币区地址", &BoardContent::wbAddress},
-    {13, "外币区长度", &BoardContent::wbLength},
-    {17, "温度区地址", &BoardContent::wenDuAddress},
-    {21, "温度区长度", &BoardContent::wenDuLength},
-}};
+// Chinese names of the number fields, for the message that says which one is broken.
+const char* numberFieldName(Field field)
+{
+    static constexpr const char* kNames[] = {"房价区地址", "房价区长度", "外币区地址", "外币区长度", "温度区地址", "温度区长度"};
+    return kNames[field.group];
+}
 
 // One character of the text is one character of the file, and the file is one line.
 QString fileSafe(const QString& text)
@@ -66,28 +45,12 @@ QString fileSafe(const QString& text)
     return safe;
 }
 
-QString leftJustified(const QString& text, int width)
+// The characters that exist of a field that starts at the 0-based position `at`.
+QString characters(QStringView record, int at, int width)
 {
-    return (fileSafe(text) + QString(width, u' ')).left(width);
-}
-
-QString rightJustified(const QString& text, int width)
-{
-    return (QString(width, u' ') + fileSafe(text)).right(width);
-}
-
-QString numberField(qint16 value)
-{
-    return (QString::number(value) + QStringLiteral("   ")).left(kNumberWidth);
-}
-
-// The characters that exist of a field that starts at the 1-based position `at`.
-QString field(QStringView record, int at, int width)
-{
-    const qsizetype start = at - 1;
-    if (start >= record.size())
+    if (at >= record.size())
         return {};
-    return record.sliced(start, qMin<qsizetype>(width, record.size() - start)).toString();
+    return record.sliced(at, qMin<qsizetype>(width, record.size() - at)).toString();
 }
 
 static_assert(protocol::kSaturatedMagnitude > -int(std::numeric_limits<qint16>::min()),
@@ -109,73 +72,185 @@ std::optional<qint16> parseNumber(QStringView text)
     return qint16(value);
 }
 
-QString numberError(const NumberField& number, const QString& text)
+QString numberError(Field field, const QString& text)
 {
+    const int at = positionOf(field) + 1;
     const QString where = QStringLiteral("第 %1–%2 个字符（%3）")
-                              .arg(number.at)
-                              .arg(number.at + kNumberWidth - 1)
-                              .arg(QString::fromUtf8(number.name));
+                              .arg(at)
+                              .arg(at + groupOf(field).width - 1)
+                              .arg(QString::fromUtf8(numberFieldName(field)));
     if (text.isEmpty())
         return where + QStringLiteral("应是一个整数，但内容记录在此之前就结束了。");
     return where + QStringLiteral("应是一个整数，实际是“%1”。").arg(text);
 }
 
-template <std::size_t N>
-void readValues(QStringView record, int at, int width, std::array<QString, N>& values)
+// For a const and a changeable content alike.
+template <typename Content>
+auto& areaTextOf(Content& content, Area area)
 {
-    for (std::size_t i = 0; i < N; ++i)
-        values[i] = field(record, at + int(i) * width, width);
+    switch (area) {
+    case Area::Rooms:
+        return content.fjAreaText;
+    case Area::Rates:
+        return content.wbAreaText;
+    case Area::Temperature:
+        break;
+    }
+    return content.wenDuAreaText;
+}
+
+std::vector<Field> allFields()
+{
+    std::vector<Field> fields;
+    for (int group = 0; group < int(kRecordLayout.size()); ++group) {
+        for (int index = 0; index < kRecordLayout[std::size_t(group)].count; ++index)
+            fields.push_back({group, index});
+    }
+    return fields;
+}
+
+QString encodeNumber(qint16 value, int width)
+{
+    return (QString::number(value) + QStringLiteral("   ")).left(width);
 }
 
 } // namespace
 
+const FieldGroup& groupOf(Field field)
+{
+    return kRecordLayout[std::size_t(field.group)];
+}
+
+int positionOf(Field field)
+{
+    int at = 0;
+    for (int group = 0; group < field.group; ++group)
+        at += kRecordLayout[std::size_t(group)].width * kRecordLayout[std::size_t(group)].count;
+    return at + field.index * groupOf(field).width;
+}
+
+QString keyOf(Field field)
+{
+    const FieldGroup& group = groupOf(field);
+    if (!group.key)
+        return {};
+    const QString key = QString::fromLatin1(group.key);
+    return group.count > 1 ? key.arg(field.index + 1) : key;
+}
+
+const std::vector<Field>& contentFields()
+{
+    static const std::vector<Field> fields = [] {
+        std::vector<Field> all = allFields();
+        std::erase_if(all, [](Field field) { return groupOf(field).justify == Justify::Blank; });
+        return all;
+    }();
+    return fields;
+}
+
+std::optional<Field> fieldForKey(QStringView key)
+{
+    for (const Field field : contentFields()) {
+        if (keyOf(field) == key)
+            return field;
+    }
+    return std::nullopt;
+}
+
+QString fieldText(const BoardContent& content, Field field)
+{
+    const FieldGroup& group = groupOf(field);
+    if (group.number)
+        return QString::number(content.*group.number);
+    if (group.text)
+        return content.*group.text;
+    if (group.column)
+        return (content.*group.column)[std::size_t(field.index)];
+    return {};
+}
+
+void setFieldText(BoardContent& content, Field field, const QString& text)
+{
+    const FieldGroup& group = groupOf(field);
+    if (group.text)
+        content.*group.text = text;
+    else if (group.column)
+        (content.*group.column)[std::size_t(field.index)] = text;
+}
+
+void setAreaNumber(BoardContent& content, Field field, qint16 value)
+{
+    const FieldGroup& group = groupOf(field);
+    if (!group.number)
+        return;
+    content.*group.number = value;
+    const protocol::DisplayArea area = displayArea(content, group.area);
+    areaTextOf(content, group.area) = encodeNumber(qint16(area.address), group.width)
+                                      + encodeNumber(qint16(area.length), group.width);
+}
+
+protocol::DisplayArea displayArea(const BoardContent& content, Area area)
+{
+    switch (area) {
+    case Area::Rooms:
+        return {content.fjAddress, content.fjLength};
+    case Area::Rates:
+        return {content.wbAddress, content.wbLength};
+    case Area::Temperature:
+        break;
+    }
+    return {content.wenDuAddress, content.wenDuLength};
+}
+
+const QString& areaText(const BoardContent& content, Area area)
+{
+    return areaTextOf(content, area);
+}
+
+QString encodeField(const BoardContent& content, Field field)
+{
+    const FieldGroup& group = groupOf(field);
+    switch (group.justify) {
+    case Justify::Number:
+        return encodeNumber(content.*group.number, group.width);
+    case Justify::Left:
+        return (fileSafe(fieldText(content, field)) + QString(group.width, u' ')).left(group.width);
+    case Justify::Right:
+        return (QString(group.width, u' ') + fileSafe(fieldText(content, field))).right(group.width);
+    case Justify::Blank:
+        break;
+    }
+    return QString(group.width, u' ');
+}
+
 QString encodeRecord(const BoardContent& content)
 {
+    static const std::vector<Field> fields = allFields();
     QString record;
     record.reserve(kRecordLength);
-    for (const NumberField& number : kNumberFields)
-        record += numberField(content.*number.member);
-    record += leftJustified(content.fjNames, kNamesWidth);
-    for (const QString& value : content.fjValues)
-        record += rightJustified(value, kFjValueWidth);
-    record += QString(kFjReservedWidth, u' ');
-    record += leftJustified(content.wbNames, kNamesWidth);
-    for (const QString& value : content.wbValuesA)
-        record += rightJustified(value, kWbValueWidth);
-    record += QString(kWbReservedWidth, u' ');
-    for (const QString& value : content.wbValuesB)
-        record += rightJustified(value, kWbValueWidth);
-    record += QString(kWbReservedWidth, u' ');
-    record += leftJustified(content.weatherText, kWeatherWidth);
-    record += leftJustified(content.lowTemperature, kTemperatureWidth);
-    record += leftJustified(content.highTemperature, kTemperatureWidth);
+    for (const Field field : fields)
+        record += encodeField(content, field);
     return record;
 }
 
 DecodeResult decodeRecord(QStringView record)
 {
     BoardContent content;
-    // The captions take the raw characters before any number is converted.
-    content.fjAreaText = field(record, kNumberFields[0].at, kAreaTextWidth);
-    content.wbAreaText = field(record, kNumberFields[2].at, kAreaTextWidth);
-    content.wenDuAreaText = field(record, kNumberFields[4].at, kAreaTextWidth);
-
-    for (const NumberField& number : kNumberFields) {
-        const QString text = field(record, number.at, kNumberWidth);
+    for (const Field field : contentFields()) {
+        const FieldGroup& group = groupOf(field);
+        const QString text = characters(record, positionOf(field), group.width);
+        if (group.justify != Justify::Number) {
+            setFieldText(content, field, text);
+            continue;
+        }
         const std::optional<qint16> value = parseNumber(text);
         if (!value)
-            return {std::nullopt, numberError(number, text)};
-        content.*number.member = *value;
+            return {std::nullopt, numberError(field, text)};
+        content.*group.number = *value;
+        // The captions take the raw characters of the address and the length that follows it.
+        if (group.role == FieldRole::AreaAddress)
+            areaTextOf(content, group.area) = characters(record, positionOf(field), kAreaTextWidth);
     }
-
-    content.fjNames = field(record, kFjNamesAt, kNamesWidth);
-    readValues(record, kFjValuesAt, kFjValueWidth, content.fjValues);
-    content.wbNames = field(record, kWbNamesAt, kNamesWidth);
-    readValues(record, kWbValuesAAt, kWbValueWidth, content.wbValuesA);
-    readValues(record, kWbValuesBAt, kWbValueWidth, content.wbValuesB);
-    content.weatherText = field(record, kWeatherAt, kWeatherWidth);
-    content.lowTemperature = field(record, kLowTemperatureAt, kTemperatureWidth);
-    content.highTemperature = field(record, kHighTemperatureAt, kTemperatureWidth);
     return {content, {}};
 }
 

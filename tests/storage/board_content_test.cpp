@@ -307,4 +307,45 @@ TEST(DecodeRecord, RecordEndingBeforeANumberFieldFails)
     EXPECT_EQ(partial.content->wenDuAreaText, QStringLiteral("104 4"));
 }
 
+// The names scripts give the fields, each at the character position of the record's
+// description (counted from 1) and with its width.
+TEST(RecordLayout, EveryKeyNamesTheFieldAtItsPosition)
+{
+    struct Row {
+        const char* key;
+        int at;
+        int width;
+    };
+    const Row rows[] = {
+        {"areas.rooms.address", 1, 4},       {"areas.rooms.length", 5, 4},   {"areas.rates.address", 9, 4},
+        {"areas.rates.length", 13, 4},       {"areas.temperature.address", 17, 4},
+        {"areas.temperature.length", 21, 4}, {"names.rooms", 25, 100},       {"rooms.1", 125, 4},
+        {"rooms.10", 161, 4},                {"names.currencies", 225, 100}, {"rates.1.a", 325, 7},
+        {"rates.4.a", 346, 7},               {"rates.10.a", 388, 7},         {"rates.1.b", 425, 7},
+        {"rates.10.b", 488, 7},              {"weather.text", 525, 20},      {"weather.low", 545, 2},
+        {"weather.high", 547, 2},
+    };
+    for (const Row& row : rows) {
+        const std::optional<storage::Field> field = storage::fieldForKey(QString::fromLatin1(row.key));
+        ASSERT_TRUE(field.has_value()) << row.key;
+        EXPECT_EQ(storage::positionOf(*field) + 1, row.at) << row.key;
+        EXPECT_EQ(storage::groupOf(*field).width, row.width) << row.key;
+        EXPECT_EQ(storage::keyOf(*field), QLatin1String(row.key));
+    }
+    EXPECT_EQ(storage::contentFields().size(), 6u + 1 + 10 + 1 + 10 + 10 + 3);
+    for (const char* unknown : {"rooms.0", "rooms.11", "rates.1", "rates.1.c", "weather", "areas.rooms", ""})
+        EXPECT_FALSE(storage::fieldForKey(QString::fromLatin1(unknown)).has_value()) << unknown;
+}
+
+// Setting an area's number moves the characters its caption shows with it.
+TEST(RecordLayout, AreaNumberAndItsCaptionTextChangeTogether)
+{
+    BoardContent content = sampleContent();
+    content.fjAreaText = QStringLiteral(" 0  32 ");
+    storage::setAreaNumber(content, *storage::fieldForKey(u"areas.rooms.length"), 40);
+    EXPECT_EQ(content.fjLength, 40);
+    EXPECT_EQ(content.fjAreaText, QStringLiteral("0   40  "));
+    EXPECT_EQ(encodeRecord(content).left(8), content.fjAreaText);
+}
+
 } // namespace
