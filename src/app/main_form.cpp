@@ -5,6 +5,8 @@
 #include "app/port_combo.h"
 #include "app/pub_module.h"
 #include "app/status_lamp.h"
+#include "board/link_port.h"
+#include "board/operator_text.h"
 #include "protocol/device_number.h"
 #include "protocol/segment.h"
 #include "serial/port_choice.h"
@@ -28,8 +30,15 @@ MainForm::MainForm(MainFormOptions options, QWidget* parent) : QWidget(parent), 
     if (!m_options.weatherFont)
         m_options.weatherFont = raster::weatherFont;
     setObjectName(QStringLiteral("MainForm"));
-    m_link = new boardlink::BoardLink([](int ms) { PubModule::WaitMs(ms); }, this);
+    m_link = new boardlink::BoardLink(this);
     buildLayout();
+    m_port = new board::LinkPort(*m_link, [this] { return RsCombo->currentText(); }, this);
+    board::EngineSetup setup;
+    setup.clock = m_options.clock;
+    setup.draw = [this](const QString& text) { return DrawWeatherText(text); };
+    setup.pause = [](std::chrono::milliseconds pause) { PubModule::WaitMs(qint32(pause.count())); };
+    setup.save = [this](const storage::BoardContent& content) { return SaveBoardSettings(content); };
+    m_engine = std::make_unique<board::BoardEngine>(*m_port, std::move(setup));
     connectHandlers();
     lendPort();
 
@@ -53,6 +62,13 @@ void MainForm::connectHandlers()
     connect(TxtSendCommand, &QPushButton::clicked, this, &MainForm::TxtSendCommand_Click);
     connect(m_link, &boardlink::BoardLink::onComm, this, &MainForm::VorMsComm_OnComm);
     connect(m_link, &boardlink::BoardLink::lineLost, this, &MainForm::VorMsComm_PortLost);
+    // The lamp shows how the last open went, and goes black with a port the link had to close,
+    // whoever asked for the open or the frame.
+    connect(m_link, &boardlink::BoardLink::opened, GetValShape, &StatusLamp::showOpen);
+    connect(m_link, &boardlink::BoardLink::openFailed, GetValShape,
+            [this](const line::OpenFault& fault) { GetValShape->showFailed(board::openFaultText(fault)); });
+    connect(m_link, &boardlink::BoardLink::writeFailed, GetValShape,
+            [this](const line::WriteFault& fault) { GetValShape->showFailed(board::writeFaultText(fault)); });
     for (auto* field : FJValText)
         field->installEventFilter(this);
     for (auto* field : WbValTextA)
@@ -69,16 +85,15 @@ void MainForm::lendPort()
     auto* share = new share::LineShare(*m_link, this);
     // Without the socket the window works as before; other programs then open the port themselves.
     if (!share->listen(m_options.lineSocketPath)) {
+        qWarning("The window does not lend its port to other programs: %s", qPrintable(share->errorString()));
         delete share;
-        return;
     }
-    connect(share, &share::LineShare::sendFailed, this, [this](const QString& reason) { GetValShape->showFailed(reason); });
 }
 
 std::optional<QString> MainForm::Form_Load()
 {
     QStringList numbered;
-    for (int port = 1; port <= 16; ++port)
+    for (int port = 1; port <= serial::kListedPortNumbers; ++port)
         numbered << QString::number(port);
     RsCombo->setFixedItems(numbered);
     DeviceId = protocol::kEveryDevice;

@@ -3,19 +3,26 @@
 // with its status lamp, and the handlers behind every button and field.
 #include "app/cell_limited_edit.h"
 #include "app/main_form_options.h"
+#include "board/board_engine.h"
 #include "link/board_link.h"
 #include "protocol/display_data.h"
+#include "storage/board_content.h"
 
 #include <QMessageBox>
 #include <QWidget>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTimer;
+
+namespace board {
+class LinkPort;
+}
 
 namespace app {
 
@@ -35,9 +42,9 @@ public:
 
     quint8 deviceId() const { return DeviceId; }
     const std::array<quint8, 13>& segmentCodes() const { return SegmentCodes; }
-    protocol::DisplayArea fjArea() const { return {FjAddress, FjLength}; }
-    protocol::DisplayArea wbArea() const { return {WbAddress, WbLength}; }
-    protocol::DisplayArea wenDuArea() const { return {WenDuAddress, WenDuLength}; }
+    protocol::DisplayArea fjArea() const { return storage::displayArea(m_content, storage::Area::Rooms); }
+    protocol::DisplayArea wbArea() const { return storage::displayArea(m_content, storage::Area::Rates); }
+    protocol::DisplayArea wenDuArea() const { return storage::displayArea(m_content, storage::Area::Temperature); }
     const serial::VorMsComm& vorMsComm() const { return m_link->comm(); }
 
     // Every message to the operator goes through here: a standard box, plain text, default title.
@@ -55,7 +62,8 @@ public slots:
     void LedIDText_LostFocus();
     void VorMsComm_OnComm(serial::VorMsComm::CommEvent event);
 
-    // The first half of the weather send sequence; it has no button of its own.
+    // The first half of the weather send sequence; it has no button of its own. Sends to a port
+    // that is open already.
     bool SendTemperature();
 
 protected:
@@ -78,38 +86,30 @@ private:
     // True when the key is to be discarded.
     bool ValText_KeyPress(int index, int key);
     void OpenCommPort();
-    bool ensurePortOpen();
-    // Says what is wrong when the content file gave an area that no frame can address.
-    bool areaUsable(const QString& areaName, protocol::DisplayArea area, const QString& storedText);
-    // False, after telling the operator, when no frame could be built or the line did not take it.
-    bool writeFrame(const std::optional<QByteArray>& frame);
-    // False, after turning the lamp black and telling the operator, when the link's write failed.
-    bool wentOut(const boardlink::SendOutcome& written);
-    bool SendWeatherDots();
-    bool DrawWeatherText();
-    void SaveBoardSettings();
+    // The content as the window's fields hold it now, with the device number to address.
+    board::Draft draft() const;
+    // Tells the operator what went wrong, if anything; takes in what the send saved.
+    void showOutcome(const board::Outcome& outcome);
+    // Draws the weather text into DotBuffer; the dots, or why the text cannot be drawn.
+    board::Drawn DrawWeatherText(const QString& text);
+    storage::SaveResult SaveBoardSettings(const storage::BoardContent& content);
     std::optional<QString> LoadBoardSettings();
-    void VorMsComm_PortLost(const QString& reason);
+    void VorMsComm_PortLost(const line::LineLoss& loss);
 
     MainFormOptions m_options;
     QString m_fontFamily; // found once, for every control
 
     quint8 DeviceId = protocol::kEveryDevice;
     std::array<quint8, 13> SegmentCodes{};
-    qint16 FjAddress = 0;
-    qint16 FjLength = 0;
-    qint16 WbAddress = 0;
-    qint16 WbLength = 0;
-    qint16 WenDuAddress = 0;
-    qint16 WenDuLength = 0;
     std::array<quint8, 2048> DotBuffer{};
-    // The address and length characters of each area as the content file holds them.
-    QString m_fjAreaText;
-    QString m_wbAreaText;
-    QString m_wenDuAreaText;
+    // The content file as last loaded or saved: the display areas with the characters their
+    // captions show, the names, and the values the fields were given.
+    storage::BoardContent m_content;
 
     // The line to the board; it owns the serial control VorMsComm.
     boardlink::BoardLink* m_link = nullptr;
+    board::LinkPort* m_port = nullptr;
+    std::unique_ptr<board::BoardEngine> m_engine;
     QTimer* BJNowTimer = nullptr;
 
     QGroupBox* Frame1 = nullptr;

@@ -24,21 +24,12 @@ std::optional<QString> MainForm::LoadBoardSettings()
     const storage::DecodeResult loaded = storage::loadContentFile(m_options.contentFilePath);
     if (!loaded.content)
         return loaded.error;
-    const storage::BoardContent& content = *loaded.content;
+    m_content = *loaded.content;
+    const storage::BoardContent& content = m_content;
 
-    m_fjAreaText = content.fjAreaText;
-    m_wbAreaText = content.wbAreaText;
-    m_wenDuAreaText = content.wenDuAreaText;
-    Frame5->setTitle(QStringLiteral("今日房价") + content.fjAreaText);
-    Frame3->setTitle(QStringLiteral("外币兑换") + content.wbAreaText);
-    Frame2->setTitle(QStringLiteral("天气预报") + content.wenDuAreaText);
-    FjAddress = content.fjAddress;
-    FjLength = content.fjLength;
-    WbAddress = content.wbAddress;
-    WbLength = content.wbLength;
-    WenDuAddress = content.wenDuAddress;
-    WenDuLength = content.wenDuLength;
-
+    Frame5->setTitle(QStringLiteral("今日房价") + storage::areaText(content, storage::Area::Rooms));
+    Frame3->setTitle(QStringLiteral("外币兑换") + storage::areaText(content, storage::Area::Rates));
+    Frame2->setTitle(QStringLiteral("天气预报") + storage::areaText(content, storage::Area::Temperature));
     FJNameLabel->setCaption(content.fjNames);
     fill(FJValText, content.fjValues);
     WbNameLabel->setCaption(content.wbNames);
@@ -50,32 +41,9 @@ std::optional<QString> MainForm::LoadBoardSettings()
     return std::nullopt;
 }
 
-void MainForm::SaveBoardSettings()
+storage::SaveResult MainForm::SaveBoardSettings(const storage::BoardContent& content)
 {
-    storage::BoardContent content;
-    content.fjAddress = FjAddress;
-    content.fjLength = FjLength;
-    content.wbAddress = WbAddress;
-    content.wbLength = WbLength;
-    content.wenDuAddress = WenDuAddress;
-    content.wenDuLength = WenDuLength;
-    content.fjAreaText = m_fjAreaText;
-    content.wbAreaText = m_wbAreaText;
-    content.wenDuAreaText = m_wenDuAreaText;
-    content.fjNames = FJNameLabel->caption();
-    content.fjValues = textsOf(FJValText);
-    content.wbNames = WbNameLabel->caption();
-    content.wbValuesA = textsOf(WbValTextA);
-    content.wbValuesB = textsOf(WbValTextB);
-    content.weatherText = DotText->text();
-    content.lowTemperature = WenDuTextL->text();
-    content.highTemperature = WenDuTextH->text();
-
-    const storage::SaveResult saved = storage::saveContentFile(m_options.contentFilePath, content);
-    if (!saved.ok)
-        showMessage(QStringLiteral("显示内容已经发送，但没有保存到 VorFjp.ini：%1\n\n"
-                                   "下次启动时会显示上次保存的内容。请检查内容文件所在的文件夹能否写入。")
-                        .arg(saved.error));
+    return storage::saveContentFile(m_options.contentFilePath, content);
 }
 
 } // namespace app

@@ -3,6 +3,7 @@
 
 #include "app/port_combo.h"
 #include "app/status_lamp.h"
+#include "board/operator_text.h"
 #include "protocol/connection_test.h"
 
 #include <QComboBox>
@@ -11,54 +12,14 @@ namespace app {
 
 void MainForm::OpenCommPort()
 {
-    const boardlink::OpenOutcome opened = m_link->open(RsCombo->currentText());
-    if (opened.ok) {
-        GetValShape->showOpen();
-        return;
-    }
-    GetValShape->showFailed(opened.reason);
-    showMessage(QStringLiteral("端口打开错误~!\n\n") + opened.reason);
-}
-
-bool MainForm::ensurePortOpen()
-{
-    if (!m_link->isOpen())
-        OpenCommPort();
-    return m_link->isOpen();
-}
-
-bool MainForm::writeFrame(const std::optional<QByteArray>& frame)
-{
-    if (!frame) {
-        showMessage(QStringLiteral("数据没有发送到显示屏：按 VorFjp.ini 中的显示区设置组不成完整的数据帧。"
-                                   "请按显示屏的实际设置改正 VorFjp.ini，再重新启动程序。"));
-        return false;
-    }
-    return wentOut(m_link->send(*frame));
-}
-
-bool MainForm::wentOut(const boardlink::SendOutcome& written)
-{
-    if (written.ok)
-        return true;
-    if (written.problem == boardlink::SendProblem::Busy) {
-        // Another frame is still on its way; the port stays as it is for it.
-        showMessage(QStringLiteral("数据没有发送到显示屏：%1").arg(written.reason));
-        return false;
-    }
-    // The lamp must not stay green over the port the link has closed.
-    GetValShape->showFailed(written.reason);
-    showMessage(QStringLiteral("数据没有发送到显示屏：%1\n\n串口已关闭。请检查连接后按“打开串口”，再重新发送。")
-                    .arg(written.reason));
-    return false;
+    const line::Result<line::OpenFault> opened = m_link->open(RsCombo->currentText());
+    if (!opened.ok())
+        showMessage(board::operatorMessage(board::PortUnavailable {opened.fault()}));
 }
 
 void MainForm::FindCommand_Click()
 {
-    // A test on a closed port could only fail; open it first, as the send buttons do.
-    if (!ensurePortOpen())
-        return;
-    wentOut(m_link->sendConnectionTest(DeviceId));
+    showOutcome(m_engine->run(board::Command::Test, [this] { return draft(); }));
 }
 
 void MainForm::VorMsComm_OnComm(serial::VorMsComm::CommEvent event)
@@ -68,16 +29,15 @@ void MainForm::VorMsComm_OnComm(serial::VorMsComm::CommEvent event)
     m_link->discardInput();
 }
 
-void MainForm::VorMsComm_PortLost(const QString& reason)
+void MainForm::VorMsComm_PortLost(const line::LineLoss& loss)
 {
-    GetValShape->showFailed(reason);
-    // A loss noticed by a write is told by that write's message; one in the weather pause is
-    // told once, with what the send could not do, when the pause ends.
-    if (m_link->writing() || m_link->pausing())
+    GetValShape->showFailed(board::lossText(loss));
+    // A loss noticed by a write is told by that write's outcome, one in the weather pause by the
+    // weather's outcome once the pause ends; one noticed while another program's frame goes
+    // out is that program's to tell.
+    if (m_engine->running() || m_link->waiting())
         return;
-    showMessage(QStringLiteral("与显示屏的串口连接断开了：%1\n\n请检查串口线和串口设备是否接好，"
-                               "然后按“打开串口”重新连接。")
-                    .arg(reason));
+    showMessage(board::lostLineMessage(loss));
 }
 
 } // namespace app

@@ -81,9 +81,5 @@ int main(int argc, char** argv)
     }
     if (parsed.options->listPorts)
         return cli::listPorts(out);
-    cli::WeatherDrawing drawing;
-    if (weather.module)
-        drawing.draw = weather.module->draw;
-    drawing.unavailable = weather.problem;
-    return cli::runSend(*parsed.options, share::shareSocketPath(), drawing, out, err);
+    return cli::runSend(*parsed.options, share::shareSocketPath(), cli::weatherDrawing(weather), out, err);
 }

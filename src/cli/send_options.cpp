@@ -12,12 +12,11 @@ namespace cli {
 
 namespace {
 
-constexpr int kDefaultTimeoutMs = 2000;
-
-const std::pair<const char*, Command> kCommandNames[] = {
-    {"test", Command::Test}, {"time", Command::Time}, {"rooms", Command::Rooms},
-    {"rates", Command::Rates}, {"weather", Command::Weather},
-};
+// "test, time, rooms, rates or weather", in the user's language.
+QString commandChoices()
+{
+    return board::commandList(SendText::tr(", "), SendText::tr(" or "));
+}
 
 ParsedCommandLine usage(const QString& error)
 {
@@ -39,13 +38,16 @@ ParsedCommandLine parseCommandLine(QCommandLineParser& parser, const QStringList
                                                "(default: the window's saved choice)."),
                                   QStringLiteral("PORT"));
     const QCommandLineOption device(QStringLiteral("device"),
-                                    SendText::tr("The board's device number, 0 to 255 (default 255: every board)."),
+                                    SendText::tr("The board's device number, 0 to %1 (default %2: every board).")
+                                        .arg(protocol::kMaxDeviceNumber)
+                                        .arg(protocol::kEveryDevice),
                                     QStringLiteral("N"));
     const QCommandLineOption content(QStringLiteral("content"),
                                      SendText::tr("The board content file (default: the one the window uses)."),
                                      QStringLiteral("FILE"));
     const QCommandLineOption timeout(QStringLiteral("timeout"),
-                                     SendText::tr("How long test waits for the board's answer, in ms (default 2000)."),
+                                     SendText::tr("How long test waits for the board's answer, in ms (default %1).")
+                                         .arg(kDefaultTimeoutMs),
                                      QStringLiteral("MS"));
     const QCommandLineOption dryRun(QStringLiteral("dry-run"),
                                     SendText::tr("Open nothing; print each frame as upper-case hex bytes, one per line."));
@@ -54,8 +56,8 @@ ParsedCommandLine parseCommandLine(QCommandLineParser& parser, const QStringList
                                                     "description; send nothing."));
     parser.addOptions({port, device, content, timeout, dryRun, listPorts});
     parser.addPositionalArgument(QStringLiteral("COMMAND"),
-                                 SendText::tr("test, time, rooms, rates or weather; run in the order given, "
-                                              "the first that fails stops the rest."),
+                                 SendText::tr("%1; run in the order given, the first that fails stops the rest.")
+                                     .arg(commandChoices()),
                                  QStringLiteral("COMMAND..."));
 
     if (!parser.parse(arguments))
@@ -82,7 +84,9 @@ ParsedCommandLine parseCommandLine(QCommandLineParser& parser, const QStringList
         const QString text = parser.value(device);
         const protocol::DeviceNumberInput read = protocol::readDeviceNumber(text, protocol::kEveryDevice);
         if (read.fieldText != text)
-            return usage(SendText::tr("--device takes a number from 0 to 255, not \"%1\".").arg(text));
+            return usage(SendText::tr("--device takes a number from 0 to %1, not \"%2\".")
+                             .arg(protocol::kMaxDeviceNumber)
+                             .arg(text));
         options.deviceId = read.deviceId;
     }
 
@@ -104,13 +108,12 @@ ParsedCommandLine parseCommandLine(QCommandLineParser& parser, const QStringList
         return parsed;
     }
     if (names.isEmpty())
-        return usage(SendText::tr("Name at least one command: test, time, rooms, rates or weather."));
+        return usage(SendText::tr("Name at least one command: %1.").arg(commandChoices()));
     for (const QString& name : names) {
-        const auto known = std::find_if(std::begin(kCommandNames), std::end(kCommandNames),
-                                        [&](const auto& entry) { return name == QLatin1String(entry.first); });
-        if (known == std::end(kCommandNames))
-            return usage(SendText::tr("Unknown command \"%1\": use test, time, rooms, rates or weather.").arg(name));
-        options.commands.push_back(known->second);
+        const std::optional<board::Command> known = board::commandNamed(name);
+        if (!known)
+            return usage(SendText::tr("Unknown command \"%1\": use %2.").arg(name, commandChoices()));
+        options.commands.push_back(*known);
     }
     parsed.options = std::move(options);
     return parsed;
@@ -118,7 +121,7 @@ ParsedCommandLine parseCommandLine(QCommandLineParser& parser, const QStringList
 
 bool drawsWeather(const SendOptions& options)
 {
-    return std::find(options.commands.begin(), options.commands.end(), Command::Weather) != options.commands.end();
+    return std::find(options.commands.begin(), options.commands.end(), board::Command::Weather) != options.commands.end();
 }
 
 } // namespace cli

@@ -2,6 +2,8 @@
 // The command line of vorfjp-send:
 //   vorfjp-send [--port PORT] [--device N] [--content FILE] [--timeout MS] [--dry-run] COMMAND...
 //   vorfjp-send --list-ports
+#include "board/command.h"
+
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
@@ -11,7 +13,8 @@
 
 namespace cli {
 
-enum class Command { Test, Time, Rooms, Rates, Weather };
+// How long test waits for the board's answer unless --timeout says otherwise.
+inline constexpr int kDefaultTimeoutMs = 2000;
 
 struct SendOptions {
     std::optional<QString> port; // without it, the window's saved choice
@@ -20,7 +23,7 @@ struct SendOptions {
     int timeoutMs = 0;
     bool dryRun = false;
     bool listPorts = false; // list the machine's ports instead of sending
-    std::vector<Command> commands;
+    std::vector<board::Command> commands;
 };
 
 struct ParsedCommandLine {

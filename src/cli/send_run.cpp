@@ -1,9 +1,10 @@
 #include "cli/send_run.h"
 
-#include "cli/board_sender.h"
-#include "cli/command_frames.h"
+#include "board/overloaded.h"
+#include "board/shared_port.h"
 #include "cli/exit_status.h"
 #include "cli/send_text.h"
+#include "line/event_wait.h"
 #include "serial/port_choice.h"
 #include "serial/port_list.h"
 #include "storage/content_file.h"
@@ -11,75 +12,178 @@
 
 #include <QCoreApplication>
 
-#include <memory>
-
 namespace cli {
 
 namespace {
 
-QString openProblemText(const boardlink::OpenOutcome& opened, const QString& choice)
+QString areaName(storage::Area area)
 {
-    switch (opened.problem) {
-    case boardlink::OpenProblem::NotAPortChoice:
-        return SendText::tr("\"%1\" names no serial port: give a port number (1 to 16) or the full path of a "
-                            "serial device.")
-            .arg(choice);
-    case boardlink::OpenProblem::NoSuchDevice:
-        return SendText::tr("The serial port %1 does not exist: check the cable or adapter and the port given.")
-            .arg(opened.portName);
-    case boardlink::OpenProblem::InUse:
-        return SendText::tr("The serial port %1 is in use by another program: close it and try again.")
-            .arg(opened.portName);
-    case boardlink::OpenProblem::NoPermission:
-        return SendText::tr("No permission to open the serial port %1: add the user to the dialout group "
-                            "and log in again.")
-            .arg(opened.portName);
-    case boardlink::OpenProblem::ServerUnreachable:
-        return SendText::tr("The serial device server %1 cannot be reached (refused, unknown host, no answer "
-                            "within 3 s, or closed by the server): check its address and port and that it runs.")
-            .arg(opened.portName);
-    case boardlink::OpenProblem::Busy:
-    case boardlink::OpenProblem::None:
-    case boardlink::OpenProblem::Other:
+    switch (area) {
+    case storage::Area::Rooms:
+        return SendText::tr("room-rate");
+    case storage::Area::Rates:
+        return SendText::tr("exchange-rate");
+    case storage::Area::Temperature:
         break;
     }
-    return SendText::tr("The serial port %1 cannot be opened.").arg(opened.portName);
+    return SendText::tr("temperature");
 }
 
-// Opens the line on the first command that needs it: through the window when it holds the port,
-// otherwise a port of its own.
-class LineChoice {
-public:
-    LineChoice(const SendOptions& options, QString socketPath) : m_options(options), m_socketPath(std::move(socketPath)) {}
-
-    BoardSender* sender(QTextStream& err, int& status)
-    {
-        if (m_sender)
-            return m_sender.get();
-        const QString choice = m_options.port.value_or(serial::loadPortChoice());
-        if (const std::optional<QString> portName = serial::portNameForChoice(choice)) {
-            auto window = std::make_unique<WindowSender>(m_socketPath, *portName);
-            if (window->windowHoldsPort()) {
-                m_sender = std::move(window);
-                return m_sender.get();
-            }
-        }
-        auto own = std::make_unique<OwnPortSender>();
-        const boardlink::OpenOutcome opened = own->open(choice);
-        if (!opened.ok) {
-            err << "vorfjp-send: " << openProblemText(opened, choice) << Qt::endl;
-            status = kUnavailable;
-            return nullptr;
-        }
-        m_sender = std::move(own);
-        return m_sender.get();
+QString openWords(const line::OpenFault& fault)
+{
+    const QString& port = fault.port;
+    switch (fault.why) {
+    case line::OpenFailure::NotAPortChoice:
+        return SendText::tr("\"%1\" names no serial port: give a port number (1 to %2), the full path of a serial "
+                            "device, or a device server as tcp://HOST:PORT or rfc2217://HOST:PORT.")
+            .arg(port)
+            .arg(serial::kListedPortNumbers);
+    case line::OpenFailure::NoSuchDevice:
+        return SendText::tr("The serial port %1 does not exist: check the cable or adapter and the port given.").arg(port);
+    case line::OpenFailure::InUse:
+        return SendText::tr("The serial port %1 is in use by another program: close it and try again.").arg(port);
+    case line::OpenFailure::NoPermission:
+        return SendText::tr("No permission to open the serial port %1: add the user to the dialout group and log in "
+                            "again.")
+            .arg(port);
+    case line::OpenFailure::Refused:
+        return SendText::tr("The serial device server %1 refused the connection: check its address and port and that "
+                            "it runs.")
+            .arg(port);
+    case line::OpenFailure::UnknownHost:
+        return SendText::tr("The host of the serial device server %1 is unknown: check its name, or give its IP "
+                            "address.")
+            .arg(port);
+    case line::OpenFailure::TimedOut:
+        return SendText::tr("The serial device server %1 did not answer within %2 s (%3): check the network and its "
+                            "address.")
+            .arg(port)
+            .arg(line::wholeSeconds(line::kConnectTimeout))
+            .arg(fault.detail);
+    case line::OpenFailure::ClosedByServer:
+        return SendText::tr("The serial device server %1 closed the connection: its port may be in use by another "
+                            "client, or it does not take this kind of connection.")
+            .arg(port);
+    case line::OpenFailure::NotADeviceServer:
+        return SendText::tr("The serial device server %1 did not set its port to %2 baud 8N1 (%3): check that it "
+                            "speaks RFC 2217, or set the port on the server and use tcp://.")
+            .arg(port)
+            .arg(line::kBaudRate)
+            .arg(fault.detail);
+    case line::OpenFailure::Busy:
+    case line::OpenFailure::Other:
+        break;
     }
+    return SendText::tr("The serial port %1 cannot be opened: %2.").arg(port, fault.detail);
+}
 
-private:
-    const SendOptions& m_options;
-    QString m_socketPath;
-    std::unique_ptr<BoardSender> m_sender;
+QString writeWords(const line::WriteFault& fault)
+{
+    switch (fault.why) {
+    case line::WriteFailure::HungUp:
+    case line::WriteFailure::ServerLost:
+        return SendText::tr("The line to the board was lost (%1): check the cable and the serial device.")
+            .arg(fault.port);
+    case line::WriteFailure::NotAccepted:
+        return SendText::tr("The frame was not sent: %1 did not take it whole (%2).").arg(fault.port, fault.detail);
+    case line::WriteFailure::NotDrained:
+        return SendText::tr("The serial port %1 did not get the frame out within %2 s, %3 bytes were left: check "
+                            "the cable and that the board receives.")
+            .arg(fault.port)
+            .arg(line::wholeSeconds(line::kWriteTimeout))
+            .arg(fault.left);
+    case line::WriteFailure::ServerNotTaking:
+        return SendText::tr("The serial device server %1 did not take the frame within %2 s: check the server and "
+                            "the board behind it.")
+            .arg(fault.port)
+            .arg(line::wholeSeconds(line::kWriteTimeout));
+    case line::WriteFailure::Busy:
+        return SendText::tr("The port %1 was busy with another frame: try again.").arg(fault.port);
+    case line::WriteFailure::NoFrame:
+    case line::WriteFailure::NotOpen:
+        break;
+    }
+    return SendText::tr("The frame was not sent: the port %1 was not open (%2).").arg(fault.port, fault.detail);
+}
+
+struct Said {
+    int status;
+    QString words;
 };
+
+Said sayProblem(const board::Problem& problem)
+{
+    const QString weatherNotSent = SendText::tr("The temperatures were sent, the weather text was not.");
+    return std::visit(
+        board::Overloaded {
+            [](const board::AreaUnusable& unusable) {
+                return Said {kContentUnusable,
+                             SendText::tr("The %1 area of the content file (\"%2\") is not one the board can have: "
+                                          "address %3, length %4; both must lie within 0 to %5.")
+                                 .arg(areaName(unusable.area), unusable.storedText)
+                                 .arg(unusable.value.address)
+                                 .arg(unusable.value.length)
+                                 .arg(protocol::kMaxAreaField)};
+            },
+            [](const board::PortUnavailable& unavailable) { return Said {kUnavailable, openWords(unavailable.fault)}; },
+            [&](const board::SendFailed& failed) {
+                QString words = writeWords(failed.fault);
+                if (failed.temperaturesSent)
+                    words += u' ' + weatherNotSent;
+                return Said {kLineFailed, words};
+            },
+            [&](const board::LineLost& lost) {
+                QString words = SendText::tr("The line to the board was lost (%1): check the cable and the serial "
+                                             "device.")
+                                    .arg(lost.loss.detail.isEmpty() ? lost.loss.port : lost.loss.detail);
+                if (lost.temperaturesSent)
+                    words += u' ' + weatherNotSent;
+                return Said {kLineFailed, words};
+            },
+            [&](const board::PortClosedInPause&) {
+                return Said {kLineFailed, SendText::tr("The port was closed during the weather pause.") + u' ' + weatherNotSent};
+            },
+            [](const board::TestWaiting&) {
+                return Said {kUnavailable, SendText::tr("The window is waiting for the board's answer to another "
+                                                        "connection test: try again in a moment.")};
+            },
+            [](const board::NoAnswer& silent) {
+                return Said {kNoAnswer, SendText::tr("The board did not answer the connection test within %1 ms.")
+                                            .arg(silent.waited.count())};
+            },
+            [&](const board::FontMissing& missing) { return Said {kUnavailable, missing.hint + u' ' + weatherNotSent}; },
+            [](const board::ClockInvalid&) {
+                return Said {kUnavailable, SendText::tr("The computer's clock gives no valid local time.")};
+            },
+            [](const board::SaveFailed& failed) { return Said {kLineFailed, failed.error}; },
+            [](const board::Withdrawn&) { return Said {kLineFailed, QString()}; },
+        },
+        problem);
+}
+
+// The content file the commands are built from: the one given, or the window's own, so that both
+// programs keep to one file.
+std::optional<storage::BoardContent> loadContent(const SendOptions& options, QTextStream& err)
+{
+    QString path;
+    if (options.contentFile) {
+        path = *options.contentFile;
+    } else {
+        const storage::ContentFileResult inUse = storage::contentFileInUse(QCoreApplication::applicationDirPath());
+        if (!inUse.path) {
+            err << "vorfjp-send: " << inUse.error << Qt::endl;
+            return std::nullopt;
+        }
+        path = *inUse.path;
+    }
+    const storage::DecodeResult loaded = storage::loadContentFile(path);
+    if (!loaded.content) {
+        err << "vorfjp-send: " << SendText::tr("The content file %1 cannot be used:").arg(path) << ' ' << loaded.error
+            << Qt::endl;
+        return std::nullopt;
+    }
+    return loaded.content;
+}
 
 } // namespace
 
@@ -91,93 +195,66 @@ int listPorts(QTextStream& out)
     return kDone;
 }
 
-namespace {
-
-int reportDelivery(const DeliveryReport& report, QTextStream& out, QTextStream& err)
+board::WeatherDrawing weatherDrawing(const WeatherModuleLoad& weather)
 {
-    switch (report.delivery) {
-    case Delivery::Sent:
-        return kDone;
-    case Delivery::Answered:
-        out << "device " << report.deviceNumber << Qt::endl;
-        return kDone;
-    case Delivery::NoAnswer:
-        err << "vorfjp-send: " << SendText::tr("The board did not answer the connection test in time.") << Qt::endl;
-        return kNoAnswer;
-    case Delivery::LineLost:
-        err << "vorfjp-send: "
-            << SendText::tr("The line to the board was lost: check the cable and the serial device.") << Qt::endl;
-        return kLineFailed;
-    case Delivery::WriteFailed:
-        break;
-    }
-    err << "vorfjp-send: " << SendText::tr("The frame was not sent: the port did not take it.") << Qt::endl;
-    return kLineFailed;
+    return [module = weather.module, problem = weather.problem](const QString& text) -> board::Drawn {
+        if (!module)
+            return {std::nullopt, SendText::tr("The weather text cannot be drawn: its module is missing or damaged "
+                                               "(%1). Reinstall vorfjp.")
+                                      .arg(problem)};
+        if (std::optional<protocol::DotMatrix> dots = module->draw(text))
+            return {dots, {}};
+        return {std::nullopt, SendText::tr("No font to draw the weather text: install SimSun or GNU Unifont "
+                                           "(Debian: fonts-unifont).")};
+    };
 }
 
-} // namespace
-
-int runSend(const SendOptions& options, const QString& socketPath, const WeatherDrawing& weather, QTextStream& out,
+int runSend(const SendOptions& options, const QString& socketPath, const board::WeatherDrawing& draw, QTextStream& out,
             QTextStream& err)
 {
-    std::optional<storage::BoardContent> content;
-    const bool contentNeeded = std::any_of(options.commands.begin(), options.commands.end(), needsContent);
-    if (contentNeeded) {
-        QString path;
-        if (options.contentFile) {
-            path = *options.contentFile;
-        } else {
-            // The window's own choice, so that both programs keep to one file.
-            const storage::ContentFileResult inUse = storage::contentFileInUse(QCoreApplication::applicationDirPath());
-            if (!inUse.path) {
-                err << "vorfjp-send: " << inUse.error << Qt::endl;
-                return kContentUnusable;
-            }
-            path = *inUse.path;
-        }
-        const storage::DecodeResult loaded = storage::loadContentFile(path);
-        if (!loaded.content) {
-            err << "vorfjp-send: " << SendText::tr("The content file %1 cannot be used:").arg(path) << ' '
-                << loaded.error << Qt::endl;
+    board::Draft draft;
+    draft.deviceId = options.deviceId;
+    if (std::any_of(options.commands.begin(), options.commands.end(), board::needsContent)) {
+        const std::optional<storage::BoardContent> content = loadContent(options, err);
+        if (!content)
             return kContentUnusable;
-        }
-        content = loaded.content;
+        draft.content = *content;
     }
 
-    LineChoice line(options, socketPath);
-    for (const Command command : options.commands) {
-        const CommandFrames built = framesFor(command, content ? &*content : nullptr, options.deviceId,
-                                              QDateTime::currentDateTime(), weather);
-        if (built.frames.empty()) {
-            err << "vorfjp-send: " << built.message << Qt::endl;
-            return built.status;
+    board::FrameRecorder recorder;
+    board::SharedPort shared([&options] { return options.port.value_or(serial::loadPortChoice()); }, socketPath);
+    board::BoardPort& port = options.dryRun ? static_cast<board::BoardPort&>(recorder) : shared;
+    board::EngineSetup setup;
+    setup.clock = [] { return QDateTime::currentDateTime(); };
+    setup.draw = draw;
+    setup.pause = [dryRun = options.dryRun](std::chrono::milliseconds pause) {
+        if (!dryRun)
+            line::EventWait(QEventLoop::AllEvents).pause(QDeadlineTimer(pause));
+    };
+    if (!options.dryRun)
+        setup.answerWait = std::chrono::milliseconds(options.timeoutMs);
+    // The file already holds what was sent: it is where the content came from.
+    setup.save = [](const storage::BoardContent&) { return storage::SaveResult {true, {}}; };
+    board::BoardEngine engine(port, std::move(setup));
+
+    for (const board::Command command : options.commands) {
+        const board::Outcome outcome = engine.run(command, [&draft] { return draft; });
+        for (const QByteArray& frame : recorder.takeFrames())
+            out << frame.toHex(' ').toUpper() << Qt::endl;
+        if (!outcome.ok()) {
+            port.finish();
+            const Said said = sayProblem(outcome.problem());
+            err << "vorfjp-send: " << said.words << Qt::endl;
+            return said.status;
         }
-        if (options.dryRun) {
-            for (const QByteArray& frame : built.frames)
-                out << frame.toHex(' ').toUpper() << Qt::endl;
-            continue;
-        }
-        int status = kDone;
-        BoardSender* sender = line.sender(err, status);
-        if (!sender)
-            return status;
-        DeliveryReport report;
-        switch (command) {
-        case Command::Test:
-            report = sender->test(options.deviceId, options.timeoutMs);
-            break;
-        case Command::Weather:
-            report = sender->weather(built.frames[0], built.frames[1]);
-            break;
-        case Command::Time:
-        case Command::Rooms:
-        case Command::Rates:
-            report = sender->send(built.frames[0]);
-            break;
-        }
-        status = reportDelivery(report, out, err);
-        if (status != kDone)
-            return status;
+        if (const std::optional<int> device = outcome.deviceNumber())
+            out << "device " << *device << Qt::endl;
+    }
+    // A short session's last frames must reach the board before the line goes.
+    if (const board::Outcome finished = port.finish(); !finished.ok()) {
+        const Said said = sayProblem(finished.problem());
+        err << "vorfjp-send: " << said.words << Qt::endl;
+        return said.status;
     }
     return kDone;
 }

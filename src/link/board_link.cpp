@@ -1,42 +1,14 @@
 #include "link/board_link.h"
 
+#include "line/event_wait.h"
 #include "protocol/connection_test.h"
 #include "serial/port_choice.h"
 
-#include <QEventLoop>
 #include <QFileInfo>
-#include <QScopedValueRollback>
-#include <QTimer>
-
-#include <utility>
 
 namespace boardlink {
 
 namespace {
-
-OpenProblem problemOf(serial::VorMsComm::OpenFailure failure)
-{
-    switch (failure) {
-    case serial::VorMsComm::OpenFailure::None:
-    case serial::VorMsComm::OpenFailure::Other:
-        return OpenProblem::Other;
-    case serial::VorMsComm::OpenFailure::NoSuchDevice:
-        return OpenProblem::NoSuchDevice;
-    case serial::VorMsComm::OpenFailure::InUse:
-        return OpenProblem::InUse;
-    case serial::VorMsComm::OpenFailure::NoPermission:
-        return OpenProblem::NoPermission;
-    case serial::VorMsComm::OpenFailure::Refused:
-    case serial::VorMsComm::OpenFailure::UnknownHost:
-    case serial::VorMsComm::OpenFailure::TimedOut:
-    case serial::VorMsComm::OpenFailure::ClosedByServer:
-    case serial::VorMsComm::OpenFailure::NotADeviceServer:
-        return OpenProblem::ServerUnreachable;
-    case serial::VorMsComm::OpenFailure::Busy:
-        return OpenProblem::Busy;
-    }
-    return OpenProblem::Other;
-}
 
 QString sameFileKey(const QString& portName)
 {
@@ -46,32 +18,27 @@ QString sameFileKey(const QString& portName)
 
 } // namespace
 
-BoardLink::BoardLink(Pause pause, QObject* parent)
-    : QObject(parent), m_comm(new serial::VorMsComm(this)), m_pause(std::move(pause))
+BoardLink::BoardLink(QObject* parent) : QObject(parent), m_comm(new serial::VorMsComm(this))
 {
     connect(m_comm, &serial::VorMsComm::onComm, this, &BoardLink::onComm);
-    connect(m_comm, &serial::VorMsComm::portLost, this, &BoardLink::handlePortLost);
+    connect(m_comm, &serial::VorMsComm::portLost, this, &BoardLink::lineLost);
 }
 
-OpenOutcome BoardLink::open(const QString& choiceText)
+line::Result<line::OpenFault> BoardLink::open(const QString& choiceText)
 {
-    if (m_comm->portOpen())
-        m_comm->close();
     const std::optional<QString> portName = serial::portNameForChoice(choiceText);
-    if (!portName) {
-        return {false, OpenProblem::NotAPortChoice, QString(),
-                QStringLiteral("“%1”不是串口号。请在“串口号”一栏填写串口的编号（例如 1 到 16）、"
-                               "串口设备的完整路径，或串口服务器的地址（tcp://主机:端口 或 rfc2217://主机:端口），然后再试。")
-                    .arg(choiceText)};
+    line::Result<line::OpenFault> result = portName
+        ? m_comm->open(*portName)
+        : line::Result<line::OpenFault>(line::OpenFault {line::OpenFailure::NotAPortChoice, choiceText, {}});
+    emit settled();
+    if (result.ok()) {
+        emit opened();
+        return result;
     }
-    const serial::VorMsComm::OpenResult opened = m_comm->open(*portName);
-    if (opened.ok)
-        return {true, OpenProblem::None, *portName, QString()};
-    if (opened.failure == serial::VorMsComm::OpenFailure::Busy)
-        return {false, OpenProblem::Busy, *portName, opened.reason};
-    if (m_comm->portOpen())
+    if (result.fault().why != line::OpenFailure::Busy)
         m_comm->close();
-    return {false, problemOf(opened.failure), *portName, opened.reason};
+    emit openFailed(result.fault());
+    return result;
 }
 
 void BoardLink::close()
@@ -94,36 +61,31 @@ bool BoardLink::holds(const QString& portName) const
     return isOpen() && !portName.isEmpty() && sameFileKey(m_comm->portName()) == sameFileKey(portName);
 }
 
-SendOutcome BoardLink::send(const QByteArray& frame)
+line::Result<line::WriteFault> BoardLink::send(const QByteArray& frame)
 {
-    const bool wasOpen = m_comm->portOpen();
-    serial::VorMsComm::WriteResult written;
-    {
-        const QScopedValueRollback writing(m_writing, true);
-        m_lostDuringWrite = false;
-        written = m_comm->write(frame);
-    }
-    if (written.ok)
-        return {true, SendProblem::None, QString()};
-    if (written.busy)
-        return {false, SendProblem::Busy, written.reason};
+    line::Result<line::WriteFault> written = m_comm->write(frame);
+    emit settled();
+    if (written.ok() || written.fault().why == line::WriteFailure::Busy)
+        return written;
     m_comm->close();
-    const SendProblem problem = !wasOpen           ? SendProblem::NotOpen
-                                : m_lostDuringWrite ? SendProblem::LineLost
-                                                    : SendProblem::NotAccepted;
-    return {false, problem, written.reason};
+    emit writeFailed(written.fault());
+    return written;
 }
 
-SendOutcome BoardLink::sendConnectionTest(quint8 deviceId)
+line::Result<line::WriteFault> BoardLink::sendConnectionTest(const QByteArray& testFrame)
 {
-    return sendConnectionTest(protocol::connectionTestFrame(deviceId));
-}
-
-SendOutcome BoardLink::sendConnectionTest(const QByteArray& testFrame)
-{
-    const SendOutcome sent = send(testFrame);
+    line::Result<line::WriteFault> sent = send(testFrame);
     m_comm->setRThreshold(protocol::kReplyThreshold);
     return sent;
+}
+
+line::Result<line::WriteFault> BoardLink::finish()
+{
+    line::Result<line::WriteFault> finished = m_comm->finish();
+    emit settled();
+    if (!finished.ok())
+        emit writeFailed(finished.fault());
+    return finished;
 }
 
 std::optional<int> BoardLink::readReply(serial::VorMsComm::CommEvent event)
@@ -156,66 +118,40 @@ void BoardLink::stopExpectingAnswer()
         --m_awaitedAnswers;
 }
 
-AnswerOutcome BoardLink::waitForAnswer(int timeoutMs)
+AnswerOutcome BoardLink::waitForAnswer(std::chrono::milliseconds timeout)
 {
     AnswerOutcome outcome;
     if (!isOpen()) {
-        outcome.state = AnswerState::LineLost;
+        outcome.state = AnswerOutcome::State::LineLost;
+        outcome.loss = {portName(), {}};
         return outcome;
     }
     expectAnswer();
-    QEventLoop loop;
-    connect(this, &BoardLink::onComm, &loop, [this](serial::VorMsComm::CommEvent event) {
+    // The receive events are this owner's to read while it waits.
+    const QMetaObject::Connection reading = connect(this, &BoardLink::onComm, this, [this](serial::VorMsComm::CommEvent event) {
         readReply(event);
         discardInput();
     });
-    // The loop is the context of these connections and ends before the outcome they fill.
+    // Both are disconnected before the outcome they fill goes out of scope.
     AnswerOutcome* const result = &outcome;
-    QEventLoop* const waiting = &loop;
-    connect(this, &BoardLink::answerArrived, &loop, [result, waiting](int number) {
-        *result = {AnswerState::Answered, number, QString()};
-        waiting->quit();
+    const QMetaObject::Connection answered = connect(this, &BoardLink::answerArrived, this, [result](int number) {
+        result->state = AnswerOutcome::State::Answered;
+        result->deviceNumber = number;
     });
-    connect(this, &BoardLink::lineLost, &loop, [result, waiting](const QString& reason) {
-        *result = {AnswerState::LineLost, 0, reason};
-        waiting->quit();
+    const QMetaObject::Connection lost = connect(this, &BoardLink::lineLost, this, [result](const line::LineLoss& loss) {
+        result->state = AnswerOutcome::State::LineLost;
+        result->loss = loss;
     });
-    QTimer::singleShot(qMax(timeoutMs, 0), Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-    if (outcome.state != AnswerState::Answered)
+    line::EventWait wait;
+    wait.wakeOn(this, &BoardLink::answerArrived);
+    wait.wakeOn(this, &BoardLink::lineLost);
+    wait.until([&outcome] { return outcome.state != AnswerOutcome::State::TimedOut; }, QDeadlineTimer(timeout));
+    disconnect(reading);
+    disconnect(answered);
+    disconnect(lost);
+    if (outcome.state != AnswerOutcome::State::Answered)
         stopExpectingAnswer();
     return outcome;
-}
-
-WeatherOutcome BoardLink::sendWeather(const std::function<bool()>& sendTemperatures,
-                                      const std::function<bool()>& sendDots)
-{
-    WeatherOutcome outcome;
-    QString lostInPause;
-    outcome.stop = runWeatherSequence({
-        sendTemperatures,
-        [&](int ms) {
-            const QScopedValueRollback watching(m_pauseLoss, &lostInPause);
-            m_pause(ms);
-        },
-        [&] {
-            if (!lostInPause.isEmpty() && !isOpen()) {
-                outcome.lineLostInPause = lostInPause;
-                return false;
-            }
-            return sendDots();
-        },
-    });
-    return outcome;
-}
-
-void BoardLink::handlePortLost(const QString& reason)
-{
-    if (m_writing)
-        m_lostDuringWrite = true;
-    if (m_pauseLoss)
-        *m_pauseLoss = reason;
-    emit lineLost(reason);
 }
 
 } // namespace boardlink

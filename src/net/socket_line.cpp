@@ -1,108 +1,82 @@
 #include "net/socket_line.h"
 
-#include <QEventLoop>
-#include <QTimer>
+#include "line/event_wait.h"
 
 #include <algorithm>
 
 namespace net {
 
-using Protocol = ServerAddress::Protocol;
-
-SocketLine::SocketLine(QObject* parent)
-    : QObject(parent)
+SocketLine::SocketLine(QString name) : m_name(std::move(name))
 {
     connect(&m_socket, &QTcpSocket::readyRead, this, &SocketLine::readSocket);
-    connect(&m_socket, &QTcpSocket::bytesWritten, this, &SocketLine::progressed);
-    connect(&m_socket, &QTcpSocket::stateChanged, this, &SocketLine::progressed);
     connect(&m_socket, &QTcpSocket::disconnected, this,
             [this] { handleDisconnect(QStringLiteral("the server closed the connection")); });
-    connect(&m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {
-        handleDisconnect(m_socket.errorString());
-    });
+    connect(&m_socket, &QTcpSocket::errorOccurred, this,
+            [this](QAbstractSocket::SocketError) { handleDisconnect(m_socket.errorString()); });
 }
 
-SocketLine::ConnectResult SocketLine::connectTo(const ServerAddress& address, const LineSettings& settings,
-                                                std::chrono::milliseconds timeout)
+SocketLine::~SocketLine()
 {
-    close();
-    m_protocol = address.protocol;
-    m_decoder = {};
-    m_options = {};
-    m_confirmation.reset();
-    const QDeadlineTimer deadline(timeout);
+    // The socket's own destructor would report the hang-up to a half-destroyed line.
+    m_socket.disconnect(this);
+    m_socket.abort();
+}
+
+std::variant<std::unique_ptr<SocketLine>, line::OpenFault> SocketLine::open(const ServerAddress& address,
+                                                                           const LineSettings& settings,
+                                                                           const QString& name)
+{
+    std::unique_ptr<SocketLine> socket;
+    if (address.protocol == ServerAddress::Protocol::Rfc2217)
+        socket = std::make_unique<Rfc2217Line>(name, settings);
+    else
+        socket = std::make_unique<RawTcpLine>(name);
+    if (const std::optional<line::OpenFault> failed = socket->connectTo(address))
+        return *failed;
+    return socket;
+}
+
+std::optional<line::OpenFault> SocketLine::connectTo(const ServerAddress& address)
+{
+    const QDeadlineTimer deadline(line::kConnectTimeout);
     m_socket.connectToHost(address.host, address.port);
     const bool settled = waitUntil(
-        [this] {
-            return m_socket.state() == QAbstractSocket::ConnectedState
-                   || m_socket.state() == QAbstractSocket::UnconnectedState;
-        },
-        deadline);
+        [this] { return connected() || m_socket.state() == QAbstractSocket::UnconnectedState; }, deadline);
     if (!settled) {
         m_socket.abort();
-        return {Failure::TimedOut, QStringLiteral("no connection within %1 ms").arg(timeout.count())};
+        return openFault(line::OpenFailure::TimedOut,
+                         QStringLiteral("no connection within %1 ms").arg(line::kConnectTimeout.count()));
     }
-    if (m_socket.state() != QAbstractSocket::ConnectedState) {
-        const ConnectResult failed = socketFailure();
+    if (!connected()) {
+        const line::OpenFault failed = socketFailure();
         m_socket.abort();
         return failed;
     }
     m_socket.setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, kSendBufferBytes);
     m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    if (m_protocol == Protocol::Rfc2217) {
-        const ConnectResult negotiated = negotiate(settings, deadline);
-        if (!negotiated.ok()) {
-            m_socket.abort();
-            return negotiated;
-        }
+    if (const std::optional<line::OpenFault> refused = negotiate(deadline)) {
+        m_socket.abort();
+        return refused;
     }
     m_input.clear();
     m_open = true;
-    return {};
+    return std::nullopt;
 }
 
-SocketLine::ConnectResult SocketLine::negotiate(const LineSettings& settings, const QDeadlineTimer& deadline)
-{
-    const auto connected = [this] { return m_socket.state() == QAbstractSocket::ConnectedState; };
-    const auto closed = [] { return ConnectResult {Failure::ClosedByServer, QStringLiteral("the server closed the connection")}; };
-    m_socket.write(m_options.opening());
-    // Settings sent before the server has taken up the option would be ignored.
-    const bool decided = waitUntil(
-        [&] { return !connected() || m_options.comPortAccepted() || m_options.comPortRefused(); }, deadline);
-    if (!connected())
-        return closed();
-    if (!decided)
-        return {Failure::TimedOut, QStringLiteral("the server did not take up the com port option in time")};
-    if (m_options.comPortRefused())
-        return {Failure::NoComPortOption, QStringLiteral("the server refused the com port option")};
-
-    m_confirmation.emplace(settings);
-    m_socket.write(lineSettingsRequest(settings));
-    const QDeadlineTimer answerDeadline(
-        std::min<qint64>(deadline.remainingTime(), qint64(kSettingsAnswerWait.count())));
-    waitUntil([&] { return !connected() || m_confirmation->complete() || m_confirmation->mismatch(); },
-              answerDeadline);
-    if (!connected())
-        return closed();
-    if (const std::optional<QString> mismatch = m_confirmation->mismatch())
-        return {Failure::SettingsRefused, QStringLiteral("the server set %1").arg(*mismatch)};
-    return {};
-}
-
-SocketLine::ConnectResult SocketLine::socketFailure() const
+line::OpenFault SocketLine::socketFailure() const
 {
     const QString detail = m_socket.errorString();
     switch (m_socket.error()) {
     case QAbstractSocket::ConnectionRefusedError:
-        return {Failure::Refused, detail};
+        return openFault(line::OpenFailure::Refused, detail);
     case QAbstractSocket::HostNotFoundError:
-        return {Failure::UnknownHost, detail};
+        return openFault(line::OpenFailure::UnknownHost, detail);
     case QAbstractSocket::SocketTimeoutError:
-        return {Failure::TimedOut, detail};
+        return openFault(line::OpenFailure::TimedOut, detail);
     case QAbstractSocket::RemoteHostClosedError:
-        return {Failure::ClosedByServer, detail};
+        return openFault(line::OpenFailure::ClosedByServer, detail);
     default:
-        return {Failure::Other, detail};
+        return openFault(line::OpenFailure::Other, detail);
     }
 }
 
@@ -113,24 +87,39 @@ void SocketLine::close()
     m_input.clear();
 }
 
-SocketLine::WriteResult SocketLine::write(const QByteArray& data, std::chrono::milliseconds timeout)
+line::WriteFault SocketLine::fault(line::WriteFailure why, const QString& detail) const
+{
+    return {why, m_name, detail, 0, 0, 0};
+}
+
+line::Result<line::WriteFault> SocketLine::write(const QByteArray& frame)
 {
     if (!m_open)
-        return {WriteOutcome::NotOpen, QStringLiteral("not connected")};
-    m_socket.write(m_protocol == Protocol::Rfc2217 ? escapeData(data) : data);
+        return fault(line::WriteFailure::NotOpen, QStringLiteral("not connected"));
+    m_socket.write(encode(frame));
     m_socket.flush();
-    const bool taken = waitUntil([this] { return !m_open || m_socket.bytesToWrite() == 0; }, QDeadlineTimer(timeout));
+    const bool taken = waitUntil([this] { return !m_open || m_socket.bytesToWrite() == 0; },
+                                 QDeadlineTimer(line::kWriteTimeout));
     if (!m_open)
-        return {WriteOutcome::Lost, m_socket.errorString()};
+        return fault(line::WriteFailure::ServerLost, m_socket.errorString());
     if (!taken) {
-        // Part of a frame is on its way and the rest would follow whenever the
-        // peer reads again: the line is of no use until it is connected anew.
-        const qint64 left = m_socket.bytesToWrite();
+        // Part of a frame is on its way and the rest would follow whenever the peer reads
+        // again: the line is of no use until it is connected anew.
+        line::WriteFault stuck = fault(line::WriteFailure::ServerNotTaking,
+                                       QStringLiteral("%1 bytes not taken within %2 ms")
+                                           .arg(m_socket.bytesToWrite())
+                                           .arg(line::kWriteTimeout.count()));
+        stuck.total = frame.size();
+        stuck.left = m_socket.bytesToWrite();
         close();
-        return {WriteOutcome::TimedOut,
-                QStringLiteral("%1 bytes not taken within %2 ms").arg(left).arg(timeout.count())};
+        return stuck;
     }
-    return {WriteOutcome::Done, {}};
+    return line::Result<line::WriteFault>::done();
+}
+
+line::Result<line::WriteFault> SocketLine::finish()
+{
+    return line::Result<line::WriteFault>::done();
 }
 
 QByteArray SocketLine::takeAll()
@@ -140,7 +129,7 @@ QByteArray SocketLine::takeAll()
 
 void SocketLine::discardAll()
 {
-    if (m_socket.state() == QAbstractSocket::ConnectedState)
+    if (connected())
         readSocket();
     m_input.clear();
 }
@@ -150,79 +139,79 @@ void SocketLine::readSocket()
     const QByteArray bytes = m_socket.readAll();
     if (bytes.isEmpty())
         return;
-    if (m_protocol == Protocol::Rfc2217) {
-        const Decoded decoded = m_decoder.feed(bytes);
-        handleEvents(decoded);
-        m_input += decoded.data;
-        if (decoded.data.isEmpty()) {
-            emit progressed();
-            return;
-        }
-    } else {
-        m_input += bytes;
-    }
-    if (m_waiting)
-        m_receivedDuringWait = true;
-    else if (m_open)
+    const QByteArray data = decode(bytes);
+    if (data.isEmpty())
+        return;
+    m_input += data;
+    if (m_open)
         emit received();
-    emit progressed();
-}
-
-void SocketLine::handleEvents(const Decoded& decoded)
-{
-    for (const TelnetEvent& event : decoded.events) {
-        if (event.kind == TelnetEvent::Kind::Negotiation) {
-            const QByteArray reply = m_options.answer(event.code, event.option);
-            if (!reply.isEmpty())
-                m_socket.write(reply);
-        } else if (event.kind == TelnetEvent::Kind::Subnegotiation && event.option == telnet::kComPortOption
-                   && m_confirmation) {
-            if (const std::optional<ComPortAnswer> answer = comPortAnswer(event.payload))
-                m_confirmation->take(*answer);
-        }
-    }
 }
 
 void SocketLine::handleDisconnect(const QString& detail)
 {
     if (m_open && m_socket.bytesAvailable() > 0)
         readSocket();
-    if (!m_open) {
-        emit progressed();
+    if (!m_open)
         return;
-    }
     m_open = false;
     m_socket.abort();
-    emit lost(detail);
-    emit progressed();
+    emit lost({m_name, detail});
 }
 
 bool SocketLine::waitUntil(const std::function<bool()>& done, const QDeadlineTimer& deadline)
 {
-    const bool outer = !m_waiting;
-    m_waiting = true;
-    bool reached = done();
-    while (!reached && !deadline.hasExpired()) {
-        QEventLoop loop;
-        QTimer timer;
-        timer.setSingleShot(true);
-        connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        connect(this, &SocketLine::progressed, &loop, &QEventLoop::quit);
-        timer.start(std::max<qint64>(deadline.remainingTime(), 0));
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-        reached = done();
+    line::EventWait wait;
+    wait.wakeOn(&m_socket, &QTcpSocket::readyRead);
+    wait.wakeOn(&m_socket, &QTcpSocket::bytesWritten);
+    wait.wakeOn(&m_socket, &QTcpSocket::stateChanged);
+    wait.wakeOn(&m_socket, &QTcpSocket::errorOccurred);
+    return wait.until(done, deadline);
+}
+
+QByteArray Rfc2217Line::decode(const QByteArray& received)
+{
+    const Decoded decoded = m_decoder.feed(received);
+    for (const TelnetEvent& event : decoded.events) {
+        if (event.kind == TelnetEvent::Kind::Negotiation) {
+            const QByteArray reply = m_options.answer(event.code, event.option);
+            if (!reply.isEmpty())
+                send(reply);
+        } else if (event.kind == TelnetEvent::Kind::Subnegotiation && event.option == telnet::kComPortOption
+                   && m_confirmation) {
+            if (const std::optional<ComPortAnswer> answer = comPortAnswer(event.payload))
+                m_confirmation->take(*answer);
+        }
     }
-    if (outer) {
-        m_waiting = false;
-        if (std::exchange(m_receivedDuringWait, false))
-            QMetaObject::invokeMethod(
-                this, [this] {
-                    if (m_open && !m_input.isEmpty())
-                        emit received();
-                },
-                Qt::QueuedConnection);
-    }
-    return reached;
+    return decoded.data;
+}
+
+std::optional<line::OpenFault> Rfc2217Line::negotiate(const QDeadlineTimer& deadline)
+{
+    const auto closed = [this] {
+        return openFault(line::OpenFailure::ClosedByServer, QStringLiteral("the server closed the connection"));
+    };
+    send(m_options.opening());
+    // Settings sent before the server has taken up the option would be ignored.
+    const bool decided = waitUntil(
+        [this] { return !connected() || m_options.comPortAccepted() || m_options.comPortRefused(); }, deadline);
+    if (!connected())
+        return closed();
+    if (!decided)
+        return openFault(line::OpenFailure::TimedOut,
+                         QStringLiteral("the server did not take up the com port option in time"));
+    if (m_options.comPortRefused())
+        return openFault(line::OpenFailure::NotADeviceServer, QStringLiteral("the server refused the com port option"));
+
+    m_confirmation.emplace(m_settings);
+    send(lineSettingsRequest(m_settings));
+    const QDeadlineTimer answerDeadline(std::min<qint64>(deadline.remainingTime(), qint64(kSettingsAnswerWait.count())));
+    waitUntil([this] { return !connected() || m_confirmation->complete() || m_confirmation->mismatch(); },
+              answerDeadline);
+    if (!connected())
+        return closed();
+    if (const std::optional<QString> mismatch = m_confirmation->mismatch())
+        return openFault(line::OpenFailure::NotADeviceServer, QStringLiteral("the server set %1").arg(*mismatch));
+    return std::nullopt;
 }
 
 } // namespace net

@@ -1,109 +1,114 @@
 #pragma once
-
+// The board's line behind a serial device server, reached over TCP: the two transports the
+// device servers speak, each an implementation of line::Line.
+//   RawTcpLine    - the bytes as they are (ser2net's "tcp" accepter, most RS-232-to-Ethernet boxes);
+//   Rfc2217Line   - Telnet with the com port option, which this class speaks so that its users
+//                   see the device's bytes only, and which asks the server to put its serial
+//                   port at the board's line settings each time it connects.
+//
+// Opening and writing wait in a line::EventWait that leaves out user input, so no click can start
+// a second frame in the middle of one. Timers and sockets keep being served.
+#include "line/line.h"
 #include "net/com_port.h"
+#include "net/server_address.h"
 #include "net/telnet_codec.h"
 #include "net/telnet_options.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
-#include <QObject>
 #include <QString>
 #include <QTcpSocket>
 
-#include <chrono>
-#include <functional>
+#include <memory>
 #include <optional>
+#include <variant>
 
 namespace net {
 
-// Where a serial device server is reached, and how it wants the bytes.
-struct ServerAddress {
-    enum class Protocol { RawTcp, Rfc2217 };
-    Protocol protocol = Protocol::RawTcp;
-    QString host;
-    quint16 port = 0;
-};
-
-// A serial line reached over TCP: raw bytes, or Telnet with the com port option,
-// which this class speaks so that its users see the device's bytes only.
-//
-// connectTo() and write() wait for the network without blocking the thread: they
-// run a nested event loop that leaves out user input, so no click can start a
-// second frame in the middle of one. Timers and sockets keep being served.
-// Bytes received during either wait stay waiting; received() follows afterwards.
-class SocketLine : public QObject {
+// What the two transports share: the connection, its loss, and the handing over of bytes.
+class SocketLine : public line::Line {
     Q_OBJECT
-
 public:
-    enum class Failure {
-        None,
-        Refused,         // nothing listens at that port
-        UnknownHost,
-        TimedOut,        // no connection, or no answer to the line settings, in time
-        ClosedByServer,
-        NoComPortOption, // a Telnet server that will not set the serial line
-        SettingsRefused, // the server put the line at other settings
-        Other,
-    };
-
-    struct ConnectResult {
-        Failure failure = Failure::None;
-        QString detail; // English, from the socket or the negotiation
-        bool ok() const { return failure == Failure::None; }
-    };
-
-    enum class WriteOutcome { Done, TimedOut, Lost, NotOpen };
-    struct WriteResult {
-        WriteOutcome outcome = WriteOutcome::NotOpen;
-        QString detail;
-    };
-
-    // What the kernel may hold for a peer that has stopped reading: a few frames,
-    // so that a stalled peer shows up as a write that does not finish.
+    // What the kernel may hold for a peer that has stopped reading: a few frames, so that a
+    // stalled peer shows up as a write that does not finish.
     static constexpr int kSendBufferBytes = 4096;
-    // How long an RFC 2217 server gets to answer the line settings (within the
-    // connect timeout). The connection stands without the answers: the server
-    // applies the settings in order before any data that follows them.
-    static constexpr std::chrono::milliseconds kSettingsAnswerWait {1000};
 
-    explicit SocketLine(QObject* parent = nullptr);
+    // Connects to address within line::kConnectTimeout; for RFC 2217 also asks for settings.
+    // name is the port name the program knows the server by ("rfc2217://host:7000").
+    static std::variant<std::unique_ptr<SocketLine>, line::OpenFault> open(const ServerAddress& address,
+                                                                           const LineSettings& settings,
+                                                                           const QString& name);
 
-    ConnectResult connectTo(const ServerAddress& address, const LineSettings& settings,
-                            std::chrono::milliseconds timeout);
-    bool isOpen() const { return m_open; }
-    void close();
+    ~SocketLine() override;
 
-    // Done only when every byte has been handed to the kernel within the timeout.
-    // A line lost meanwhile also raises lost().
-    WriteResult write(const QByteArray& data, std::chrono::milliseconds timeout);
+    QString name() const override { return m_name; }
+    bool isOpen() const override { return m_open; }
+    void close() override;
+    line::Result<line::WriteFault> write(const QByteArray& frame) override;
+    qint64 bytesWaiting() const override { return m_input.size(); }
+    QByteArray takeAll() override;
+    void discardAll() override;
+    line::Result<line::WriteFault> finish() override;
 
-    qsizetype bytesWaiting() const { return m_input.size(); }
-    QByteArray takeAll();
-    // Drops what is waiting, also what the kernel holds and has not been read yet.
-    void discardAll();
+protected:
+    explicit SocketLine(QString name);
 
-signals:
-    void received();
-    void lost(const QString& detail);
-    void progressed(); // any socket event, to wake a wait
+    // The transport's own part: what goes on the wire for a frame, what of the received bytes
+    // is the device's, and what to agree on once connected (nullopt: agreed).
+    virtual QByteArray encode(const QByteArray& frame) const = 0;
+    virtual QByteArray decode(const QByteArray& received) = 0;
+    virtual std::optional<line::OpenFault> negotiate(const QDeadlineTimer& deadline) = 0;
+
+    // For the transports: waits until done() or the deadline, waking on every socket event.
+    bool waitUntil(const std::function<bool()>& done, const QDeadlineTimer& deadline);
+    bool connected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
+    void send(const QByteArray& bytes) { m_socket.write(bytes); }
+    line::OpenFault openFault(line::OpenFailure why, const QString& detail) const { return {why, m_name, detail}; }
 
 private:
+    std::optional<line::OpenFault> connectTo(const ServerAddress& address);
+    line::OpenFault socketFailure() const;
     void readSocket();
-    void handleEvents(const Decoded& decoded);
     void handleDisconnect(const QString& detail);
-    bool waitUntil(const std::function<bool()>& done, const QDeadlineTimer& deadline);
-    ConnectResult negotiate(const LineSettings& settings, const QDeadlineTimer& deadline);
-    ConnectResult socketFailure() const;
+    line::WriteFault fault(line::WriteFailure why, const QString& detail) const;
 
     QTcpSocket m_socket;
-    ServerAddress::Protocol m_protocol = ServerAddress::Protocol::RawTcp;
+    QString m_name;
+    QByteArray m_input;
+    bool m_open = false;
+};
+
+class RawTcpLine : public SocketLine {
+    Q_OBJECT
+public:
+    explicit RawTcpLine(QString name) : SocketLine(std::move(name)) {}
+
+protected:
+    QByteArray encode(const QByteArray& frame) const override { return frame; }
+    QByteArray decode(const QByteArray& received) override { return received; }
+    std::optional<line::OpenFault> negotiate(const QDeadlineTimer&) override { return std::nullopt; }
+};
+
+class Rfc2217Line : public SocketLine {
+    Q_OBJECT
+public:
+    // How long an RFC 2217 server gets to answer the line settings (within the connect timeout).
+    // The connection stands without the answers: the server applies the settings in order
+    // before any data that follows them.
+    static constexpr std::chrono::milliseconds kSettingsAnswerWait {1000};
+
+    Rfc2217Line(QString name, const LineSettings& settings) : SocketLine(std::move(name)), m_settings(settings) {}
+
+protected:
+    QByteArray encode(const QByteArray& frame) const override { return escapeData(frame); }
+    QByteArray decode(const QByteArray& received) override;
+    std::optional<line::OpenFault> negotiate(const QDeadlineTimer& deadline) override;
+
+private:
+    LineSettings m_settings;
     TelnetDecoder m_decoder;
     TelnetOptions m_options;
     std::optional<LineSettingsConfirmation> m_confirmation;
-    QByteArray m_input;
-    bool m_open = false;
-    bool m_waiting = false;
-    bool m_receivedDuringWait = false;
 };
 
 } // namespace net

@@ -4,11 +4,13 @@
 // 1 stop bit, no flow control. Every end of the line that the program or the
 // virtual board opens takes its settings from here.
 
+#include "line/line_fault.h"
+
 #include <QSerialPort>
 
 namespace serial {
 
-inline constexpr qint32 kBaudRate = 57600;
+inline constexpr qint32 kBaudRate = line::kBaudRate;
 inline constexpr QSerialPort::DataBits kDataBits = QSerialPort::Data8;
 inline constexpr QSerialPort::Parity kParity = QSerialPort::NoParity;
 inline constexpr QSerialPort::StopBits kStopBits = QSerialPort::OneStop;

@@ -1,11 +1,14 @@
 #pragma once
 
-#include "net/socket_line.h"
+#include "net/server_address.h"
 
 #include <QString>
 #include <optional>
 
 namespace serial {
+
+// The port list offers the numbers 1 to this; any other number may be typed.
+inline constexpr int kListedPortNumbers = 16;
 
 // The operator's port choice, as typed into the port field, turned into the name
 // the serial port is opened by.

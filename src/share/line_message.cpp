@@ -114,8 +114,8 @@ QByteArray encodeResponse(const LineResponse& response)
     body += char(kWireVersion);
     body += char(response.status);
     body += char(response.deviceNumber);
-    // A reason too long for its field is cut: it is only ever shown.
-    putBlock(body, response.reason.toUtf8().left(0xFFFF));
+    // A detail too long for its field is cut: it is only ever shown.
+    putBlock(body, response.detail.toUtf8().left(0xFFFF));
     return framed(body);
 }
 
@@ -160,14 +160,14 @@ Decoded<LineResponse> decodeResponse(QByteArrayView bytes)
     const quint8 version = reader.u8();
     const quint8 status = reader.u8();
     result.value.deviceNumber = reader.u8();
-    result.value.reason = QString::fromUtf8(reader.block());
+    result.value.detail = QString::fromUtf8(reader.block());
     if (reader.failed())
         return malformed<LineResponse>(QStringLiteral("response shorter than its fields say"));
     if (!reader.atEnd())
         return malformed<LineResponse>(QStringLiteral("response longer than its fields say"));
     if (version != kWireVersion)
         return malformed<LineResponse>(QStringLiteral("unknown version %1").arg(version));
-    if (status > quint8(LineStatus::Refused))
+    if (status > quint8(LineStatus::TestWaiting))
         return malformed<LineResponse>(QStringLiteral("unknown status %1").arg(status));
     result.value.status = LineStatus(status);
     result.state = Decoded<LineResponse>::State::Done;

@@ -13,7 +13,8 @@
 //   u8  version (1)
 //   u8  status (LineStatus)
 //   u8  device number of the answer (0 unless Answered)
-//   u16 length, then a reason in UTF-8 (Chinese, for the operator; may be empty)
+//   u16 length, then the detail in UTF-8: the system's or the device server's words on a
+//       failure (may be empty); each program says what the status means in its own words
 // Nothing else is allowed: unknown versions, kinds, flags or statuses, lengths that disagree
 // with the body, and bodies longer than kMaxBody are malformed.
 #include <QByteArray>
@@ -46,14 +47,16 @@ enum class LineStatus : quint8 {
     Sent = 2,
     Answered = 3,
     NoAnswer = 4,
-    WriteFailed = 5, // the port did not take the frame or the line was lost
+    WriteFailed = 5, // the port did not take the frame; the window has closed it
     Refused = 6,     // a malformed request or frame
+    LineLost = 7,    // the device went while the frame was written or the answer awaited
+    TestWaiting = 8, // the window already waits for the answer to another program's test
 };
 
 struct LineResponse {
     LineStatus status = LineStatus::Refused;
     quint8 deviceNumber = 0;
-    QString reason;
+    QString detail;
 
     friend bool operator==(const LineResponse&, const LineResponse&) = default;
 };

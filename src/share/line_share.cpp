@@ -56,6 +56,7 @@ LineShare::LineShare(boardlink::BoardLink& link, QObject* parent)
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     m_server->setMaxPendingConnections(kMaxClients);
     connect(m_server, &QLocalServer::newConnection, this, &LineShare::accept);
+    connect(&m_link, &boardlink::BoardLink::settled, this, &LineShare::handleWaiting, Qt::QueuedConnection);
 }
 
 bool LineShare::listen(const QString& socketPath)
@@ -114,8 +115,23 @@ void LineShare::readFrom(QLocalSocket* socket)
     }
 }
 
+void LineShare::handleWaiting()
+{
+    while (!m_waiting.empty() && !m_link.waiting()) {
+        auto [socket, request] = m_waiting.front();
+        m_waiting.erase(m_waiting.begin());
+        if (socket)
+            handle(socket, request);
+    }
+}
+
 void LineShare::handle(QLocalSocket* socket, const LineRequest& request)
 {
+    // Never mixed into the window's frame on its way: it goes once the line has taken that.
+    if (m_link.waiting()) {
+        m_waiting.emplace_back(socket, request);
+        return;
+    }
     if (!m_link.holds(request.portName)) {
         answer(socket, {LineStatus::NotHeld, 0, QString()});
         return;
@@ -125,22 +141,23 @@ void LineShare::handle(QLocalSocket* socket, const LineRequest& request)
         return;
     }
     if (!isOneFrame(request.frame)) {
-        answer(socket, {LineStatus::Refused, 0, QStringLiteral("不是一个完整的数据帧")});
+        answer(socket, {LineStatus::Refused, 0, QStringLiteral("not one whole board frame")});
         return;
     }
     if (request.awaitAnswer && m_answerAwaited) {
-        answer(socket, {LineStatus::NoAnswer, 0, QStringLiteral("另一个连接测试正在等待显示屏的回答")});
+        answer(socket, {LineStatus::TestWaiting, 0, QString()});
         return;
     }
     if (request.awaitAnswer)
         m_link.expectAnswer();
-    const boardlink::SendOutcome sent =
+    const line::Result<line::WriteFault> sent =
         request.awaitAnswer ? m_link.sendConnectionTest(request.frame) : m_link.send(request.frame);
-    if (!sent.ok) {
+    if (!sent.ok()) {
         if (request.awaitAnswer)
             m_link.stopExpectingAnswer();
-        answer(socket, {LineStatus::WriteFailed, 0, sent.reason});
-        emit sendFailed(sent.reason);
+        const line::WriteFailure why = sent.fault().why;
+        const bool lost = why == line::WriteFailure::HungUp || why == line::WriteFailure::ServerLost;
+        answer(socket, {lost ? LineStatus::LineLost : LineStatus::WriteFailed, 0, sent.fault().detail});
         return;
     }
     if (!request.awaitAnswer) {
@@ -169,8 +186,9 @@ void LineShare::awaitAnswer(QLocalSocket* socket, int timeoutMs)
     };
     connect(&m_link, &boardlink::BoardLink::answerArrived, waiting,
             [finish](int number) { finish(true, LineResponse{LineStatus::Answered, quint8(number), QString()}); });
-    connect(&m_link, &boardlink::BoardLink::lineLost, waiting,
-            [finish](const QString& reason) { finish(false, LineResponse{LineStatus::WriteFailed, 0, reason}); });
+    connect(&m_link, &boardlink::BoardLink::lineLost, waiting, [finish](const line::LineLoss& loss) {
+        finish(false, LineResponse{LineStatus::LineLost, 0, loss.detail});
+    });
     QTimer::singleShot(timeoutMs, waiting,
                        [finish] { finish(false, LineResponse{LineStatus::NoAnswer, 0, QString()}); });
     // A client that gives up early withdraws its claim, so the operator's next answer is shown.

@@ -6,7 +6,11 @@
 #include "share/line_message.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
+
+#include <utility>
+#include <vector>
 
 class QLocalServer;
 class QLocalSocket;
@@ -27,17 +31,16 @@ public:
     bool listen(const QString& socketPath);
     QString errorString() const;
 
-signals:
-    // A frame of another program could not be written: the link has closed the port.
-    void sendFailed(const QString& reason);
-
 private:
     void accept();
     void readFrom(QLocalSocket* socket);
     void handle(QLocalSocket* socket, const LineRequest& request);
     void awaitAnswer(QLocalSocket* socket, int timeoutMs);
+    void handleWaiting();
 
     boardlink::BoardLink& m_link;
+    // Requests that came while the window's own frame was on its way: they go next, in order.
+    std::vector<std::pair<QPointer<QLocalSocket>, LineRequest>> m_waiting;
     QLocalServer* m_server;
     bool m_answerAwaited = false;
 };

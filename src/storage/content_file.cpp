@@ -11,7 +11,6 @@ namespace storage {
 
 namespace {
 
-constexpr auto kFileName = "VorFjp.ini";
 constexpr QByteArrayView kLineEnd = "\r\n";
 
 QString shown(const QString& path)
@@ -82,7 +81,7 @@ SaveResult saveFailure(const QString& path, const SaveProblem& problem, const QS
 
 QString contentFilePath(const QString& folder)
 {
-    return folder + u'/' + QLatin1String(kFileName);
+    return folder + u'/' + QLatin1String(kContentFileName);
 }
 
 DecodeResult loadContentFile(const QString& path)

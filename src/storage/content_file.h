@@ -9,11 +9,13 @@
 // record as its first line, in GBK, ended by CR LF.
 namespace storage {
 
+inline constexpr auto kContentFileName = "VorFjp.ini";
+
 // Files larger than this are refused unread: a real content file is one line of
 // 548 characters, at most 1098 bytes with its line end.
 constexpr qint64 kMaxContentFileBytes = 64 * 1024;
 
-QString contentFilePath(const QString& folder); // folder + "/VorFjp.ini"
+QString contentFilePath(const QString& folder); // folder + "/" + kContentFileName
 
 // Reads the first line and decodes it. The line ends at CR LF, at LF, or at a CR on its
 // own (files from editors that end lines with CR only); a last line without a line end

@@ -133,18 +133,18 @@ INSTANTIATE_TEST_SUITE_P(
     Responses, ResponseBytes,
     ::testing::Values(ResponseRow{"Held", {LineStatus::Held, 0, {}}, "00 00 00 05 01 00 00 00 00"},
                       ResponseRow{"AnsweredByFive", {LineStatus::Answered, 5, {}}, "00 00 00 05 01 03 05 00 00"},
-                      ResponseRow{"WriteFailedWithReason", {LineStatus::WriteFailed, 0, QStringLiteral("断")},
+                      ResponseRow{"WriteFailedWithDetail", {LineStatus::WriteFailed, 0, QStringLiteral("断")},
                                   "00 00 00 08 01 05 00 00 03 E6 96 AD"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ResponseDecoding, RefusesWhatNoWindowSends)
 {
-    EXPECT_EQ(share::decodeResponse(hex("00 00 00 05 01 07 00 00 00")).state, Decoded<LineResponse>::State::Malformed)
+    EXPECT_EQ(share::decodeResponse(hex("00 00 00 05 01 09 00 00 00")).state, Decoded<LineResponse>::State::Malformed)
         << "unknown status";
     EXPECT_EQ(share::decodeResponse(hex("00 00 00 05 09 00 00 00 00")).state, Decoded<LineResponse>::State::Malformed)
         << "unknown version";
     EXPECT_EQ(share::decodeResponse(hex("00 00 00 05 01 03 05 00 04")).state, Decoded<LineResponse>::State::Malformed)
-        << "reason longer than the body";
+        << "detail longer than the body";
     EXPECT_EQ(share::decodeResponse(hex("00 00 00 05 01 03")).state, Decoded<LineResponse>::State::NeedMore)
         << "truncated";
 }

@@ -101,7 +101,7 @@ protected:
         const qsizetype lastMarker = line.received().lastIndexOf(marker);
         const qsizetype from = lastMarker < 0 ? 0 : lastMarker + marker.size();
         serial::VorMsComm* programPort = form ? form->findChild<serial::VorMsComm*>() : nullptr;
-        const bool written = programPort && programPort->portOpen() ? programPort->write(marker).ok
+        const bool written = programPort && programPort->portOpen() ? programPort->write(marker).ok()
                                                                     : writeIntoProgramEnd(programEnd, marker);
         if (!written || !QTest::qWaitFor([&] { return line.received().indexOf(marker, from) >= 0; }, 10000))
             return std::nullopt;

@@ -123,7 +123,7 @@ protected:
         m_holder.start(probe, {QStringLiteral("hold"), port});
         ASSERT_TRUE(m_holder.waitForStarted(5000));
         ASSERT_TRUE(QTest::qWaitFor([&] { return m_holder.canReadLine(); }, 5000));
-        ASSERT_EQ(m_holder.readLine().trimmed(), "0") << "the holder could not open " << port.toStdString();
+        ASSERT_EQ(m_holder.readLine().trimmed(), "opened") << "the holder could not open " << port.toStdString();
     }
 
     void release()

@@ -181,7 +181,7 @@ TEST_F(VirtualBoardSoak, ThousandsOfSendsArriveIntactWithoutGrowth)
     ASSERT_NE(port, nullptr);
     const std::optional<QByteArray> marker = protocol::clockFrame(kMarkerDevice, QDateTime(QDate(2000, 1, 1), QTime(0, 0)));
     ASSERT_TRUE(marker.has_value());
-    ASSERT_TRUE(port->write(*marker).ok);
+    ASSERT_TRUE(port->write(*marker).ok());
     ASSERT_TRUE(QTest::qWaitFor([this] { return m_markerSeen; }, 10000)) << "the board never reported the marker";
     const qint64 finalMemory = residentBytes();
 

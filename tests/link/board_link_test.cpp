@@ -1,6 +1,7 @@
 // The board link on a real pseudo-terminal pair, without any window: which device it holds,
-// where the board's answer goes, and the weather order with its pause.
+// and where the board's answer goes.
 #include "link/board_link.h"
+#include "protocol/connection_test.h"
 
 #include "board_line.h"
 #include "support/hex.h"
@@ -37,7 +38,7 @@ TEST_F(LinkOnALine, HoldsTheDeviceByAnyOfItsNames)
 {
     boardlink::BoardLink link;
     EXPECT_FALSE(link.holds(pty.linkA())) << "nothing open yet";
-    ASSERT_TRUE(link.open(QStringLiteral("  ") + pty.linkA() + QStringLiteral(" ")).ok);
+    ASSERT_TRUE(link.open(QStringLiteral("  ") + pty.linkA() + QStringLiteral(" ")).ok());
     EXPECT_TRUE(link.holds(pty.linkA()));
     EXPECT_TRUE(link.holds(pty.deviceA())) << "the node behind the link";
     QTemporaryDir dir;
@@ -53,7 +54,7 @@ TEST_F(LinkOnALine, HoldsTheDeviceByAnyOfItsNames)
 struct OpenRow {
     const char* name;
     const char* choice;
-    boardlink::OpenProblem problem;
+    line::OpenFailure problem;
 };
 
 void PrintTo(const OpenRow& row, std::ostream* out)
@@ -66,24 +67,24 @@ class OpenFails : public LinkOnALine, public ::testing::WithParamInterface<OpenR
 TEST_P(OpenFails, LeavesAnOpenPortClosedAndSaysWhy)
 {
     boardlink::BoardLink link;
-    ASSERT_TRUE(link.open(pty.linkA()).ok);
-    const boardlink::OpenOutcome opened = link.open(QString::fromUtf8(GetParam().choice));
-    EXPECT_FALSE(opened.ok);
-    EXPECT_EQ(opened.problem, GetParam().problem);
-    EXPECT_FALSE(opened.reason.isEmpty());
+    ASSERT_TRUE(link.open(pty.linkA()).ok());
+    const line::Result<line::OpenFault> opened = link.open(QString::fromUtf8(GetParam().choice));
+    ASSERT_FALSE(opened.ok());
+    EXPECT_EQ(opened.fault().why, GetParam().problem);
+    EXPECT_EQ(opened.fault().port, QString::fromUtf8(GetParam().choice)) << "names what it could not open";
     EXPECT_FALSE(link.isOpen());
 }
 
 INSTANTIATE_TEST_SUITE_P(Choices, OpenFails,
-                         ::testing::Values(OpenRow{"Letters", "abc", boardlink::OpenProblem::NotAPortChoice},
-                                           OpenRow{"Blank", "  ", boardlink::OpenProblem::NotAPortChoice},
-                                           OpenRow{"MissingDevice", "/dev/vorfjp-missing", boardlink::OpenProblem::NoSuchDevice}),
+                         ::testing::Values(OpenRow{"Letters", "abc", line::OpenFailure::NotAPortChoice},
+                                           OpenRow{"Blank", "  ", line::OpenFailure::NotAPortChoice},
+                                           OpenRow{"MissingDevice", "/dev/vorfjp-missing", line::OpenFailure::NoSuchDevice}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(LinkOnALine, AnAwaitedAnswerGoesToItsClaimAndTheNextOneToTheOwner)
 {
     boardlink::BoardLink link;
-    ASSERT_TRUE(link.open(pty.linkA()).ok);
+    ASSERT_TRUE(link.open(pty.linkA()).ok());
     std::vector<int> forOwner;
     QObject owner;
     QObject::connect(&link, &boardlink::BoardLink::onComm, &owner, [&](serial::VorMsComm::CommEvent event) {
@@ -92,7 +93,7 @@ TEST_F(LinkOnALine, AnAwaitedAnswerGoesToItsClaimAndTheNextOneToTheOwner)
         link.discardInput();
     });
     QSignalSpy claimed(&link, &boardlink::BoardLink::answerArrived);
-    ASSERT_TRUE(link.sendConnectionTest(quint8(255)).ok);
+    ASSERT_TRUE(link.sendConnectionTest(protocol::connectionTestFrame(255)).ok());
     ASSERT_TRUE(board->waitForBytes(9));
     EXPECT_EQ(board->received(), hex("02 00 09 FF EE 21 FF C6 03"));
 
@@ -120,75 +121,36 @@ TEST_F(LinkOnALine, AnAwaitedAnswerGoesToItsClaimAndTheNextOneToTheOwner)
 TEST_F(LinkOnALine, WaitForAnswerTellsAnswerSilenceAndLoss)
 {
     boardlink::BoardLink link;
-    ASSERT_TRUE(link.open(pty.linkA()).ok);
-    ASSERT_TRUE(link.sendConnectionTest(quint8(5)).ok);
+    ASSERT_TRUE(link.open(pty.linkA()).ok());
+    ASSERT_TRUE(link.sendConnectionTest(protocol::connectionTestFrame(5)).ok());
     QTimer::singleShot(100, board.get(), [&] { board->write(hex("02 00 09 EE 00 21 05 C4 03")); }); // wrong check
     QTimer::singleShot(200, board.get(), [&] { board->write(kReplyFromFive); });
-    boardlink::AnswerOutcome answer = link.waitForAnswer(5000);
-    EXPECT_EQ(answer.state, boardlink::AnswerState::Answered);
+    boardlink::AnswerOutcome answer = link.waitForAnswer(std::chrono::milliseconds(5000));
+    EXPECT_EQ(answer.state, boardlink::AnswerOutcome::State::Answered);
     EXPECT_EQ(answer.deviceNumber, 5);
 
-    answer = link.waitForAnswer(200);
-    EXPECT_EQ(answer.state, boardlink::AnswerState::TimedOut);
+    answer = link.waitForAnswer(std::chrono::milliseconds(200));
+    EXPECT_EQ(answer.state, boardlink::AnswerOutcome::State::TimedOut);
 
     QTimer::singleShot(100, board.get(), [&] { pty.kill(); });
-    answer = link.waitForAnswer(10000);
-    EXPECT_EQ(answer.state, boardlink::AnswerState::LineLost);
+    answer = link.waitForAnswer(std::chrono::milliseconds(10000));
+    EXPECT_EQ(answer.state, boardlink::AnswerOutcome::State::LineLost);
     EXPECT_FALSE(link.isOpen());
-}
-
-TEST_F(LinkOnALine, WeatherSendsTemperaturesPausesThenSendsDots)
-{
-    std::vector<int> pauses;
-    boardlink::BoardLink link([&](int ms) {
-        pauses.push_back(ms);
-        EXPECT_TRUE(board->waitForBytes(4)) << "the temperatures are out before the pause ends";
-    });
-    ASSERT_TRUE(link.open(pty.linkA()).ok);
-    const boardlink::WeatherOutcome sent = link.sendWeather([&] { return link.send("TEMP").ok; },
-                                                            [&] { return link.send("DOTS").ok; });
-    EXPECT_EQ(sent.stop, boardlink::WeatherStop::None);
-    EXPECT_FALSE(sent.lineLostInPause);
-    EXPECT_EQ(pauses, std::vector<int>{boardlink::kWeatherPauseMs});
-    ASSERT_TRUE(board->waitForBytes(8));
-    EXPECT_EQ(board->received(), QByteArray("TEMPDOTS"));
-}
-
-TEST_F(LinkOnALine, WeatherStopsWhenTheLineGoesInThePause)
-{
-    boardlink::BoardLink* watched = nullptr;
-    boardlink::BoardLink link([&](int) {
-        EXPECT_TRUE(watched->pausing());
-        pty.kill();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !watched->isOpen(); }, 5000));
-    });
-    watched = &link;
-    QSignalSpy lost(&link, &boardlink::BoardLink::lineLost);
-    ASSERT_TRUE(link.open(pty.linkA()).ok);
-    bool dotsTried = false;
-    const boardlink::WeatherOutcome sent = link.sendWeather([&] { return link.send("TEMP").ok; }, [&] {
-        dotsTried = true;
-        return true;
-    });
-    EXPECT_EQ(sent.stop, boardlink::WeatherStop::Dots);
-    ASSERT_TRUE(sent.lineLostInPause.has_value());
-    EXPECT_FALSE(sent.lineLostInPause->isEmpty());
-    EXPECT_FALSE(dotsTried);
-    EXPECT_EQ(lost.count(), 1);
-    EXPECT_FALSE(link.pausing());
 }
 
 TEST_F(LinkOnALine, WriteToAGoneLineIsALossAndClosesThePort)
 {
     boardlink::BoardLink link;
-    ASSERT_TRUE(link.open(pty.linkA()).ok);
-    EXPECT_EQ(link.send("X").problem, boardlink::SendProblem::None);
+    ASSERT_TRUE(link.open(pty.linkA()).ok());
+    EXPECT_TRUE(link.send("X").ok());
     pty.kill();
-    const boardlink::SendOutcome sent = link.send(hex("02 00 09 FF EE 21 FF C6 03"));
-    EXPECT_FALSE(sent.ok);
-    EXPECT_EQ(sent.problem, boardlink::SendProblem::LineLost);
+    const line::Result<line::WriteFault> sent = link.send(hex("02 00 09 FF EE 21 FF C6 03"));
+    ASSERT_FALSE(sent.ok());
+    EXPECT_EQ(sent.fault().why, line::WriteFailure::HungUp);
     EXPECT_FALSE(link.isOpen());
-    EXPECT_EQ(link.send("X").problem, boardlink::SendProblem::NotOpen);
+    const line::Result<line::WriteFault> again = link.send("X");
+    ASSERT_FALSE(again.ok());
+    EXPECT_EQ(again.fault().why, line::WriteFailure::NotOpen);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "protocol/display_data.h"
 #include "protocol/frame.h"
 #include "protocol/weather_dots.h"
+#include "board/operator_text.h"
 #include "serial/vor_ms_comm.h"
 #include "support/device_servers.h"
 #include "support/event_passes.h"
@@ -141,14 +142,14 @@ TEST_P(BehindSer2net, EveryCommandArrivesExactAndTheBoardAnswers)
 {
     VorMsComm comm;
     const auto opened = comm.open(choice());
-    ASSERT_TRUE(opened.ok) << opened.reason.toStdString();
+    ASSERT_TRUE(opened.ok()) << board::openFaultText(opened.fault()).toStdString();
     EXPECT_TRUE(comm.portOpen());
     EXPECT_EQ(comm.portName(), choice());
 
     ReplyEvents replies(comm);
     for (const auto& [name, frame] : everyCommand()) {
         const auto written = comm.write(frame);
-        ASSERT_TRUE(written.ok) << name << ": " << written.reason.toStdString();
+        ASSERT_TRUE(written.ok()) << name << ": " << board::writeFaultText(written.fault()).toStdString();
         EXPECT_EQ(hexOf(m_board.nextObject()).toHex(' '), frame.toHex(' ')) << name;
         if (frame == protocol::connectionTestFrame(kEveryBoard)) {
             EXPECT_EQ(replies.number(), kBoardId) << "the test's answer, with the Telnet commands taken out";
@@ -160,11 +161,11 @@ TEST_P(BehindSer2net, TelnetAccepterLeavesTheLineAt57600EightNoneOne)
 {
     const std::optional<LineState> before = lineStateOf(m_pty);
     VorMsComm comm;
-    ASSERT_TRUE(comm.open(choice()).ok);
+    ASSERT_TRUE(comm.open(choice()).ok());
     ReplyEvents replies(comm);
     // The settings are applied before the data behind them; the test's answer
     // coming back proves they have been.
-    ASSERT_TRUE(comm.write(protocol::connectionTestFrame(kEveryBoard)).ok);
+    ASSERT_TRUE(comm.write(protocol::connectionTestFrame(kEveryBoard)).ok());
     ASSERT_EQ(replies.number(), kBoardId);
     const std::optional<LineState> after = lineStateOf(m_pty);
     ASSERT_TRUE(after);
@@ -196,10 +197,10 @@ TEST(VirtualBoardOnTcp, FramesArriveAndTheTestIsAnswered)
 
     VorMsComm comm;
     const auto opened = comm.open(QStringLiteral("tcp://") + address);
-    ASSERT_TRUE(opened.ok) << opened.reason.toStdString();
+    ASSERT_TRUE(opened.ok()) << board::openFaultText(opened.fault()).toStdString();
     ReplyEvents replies(comm);
     for (const auto& [name, frame] : everyCommand()) {
-        ASSERT_TRUE(comm.write(frame).ok) << name;
+        ASSERT_TRUE(comm.write(frame).ok()) << name;
         const QJsonObject seen = board.nextObject();
         EXPECT_EQ(hexOf(seen).toHex(' '), frame.toHex(' ')) << name;
         if (seen.value(QStringLiteral("kind")).toString() == QLatin1String("connection-test")) {
@@ -214,22 +215,24 @@ TEST(VirtualBoardOnTcp, BoardGoneIsOneLossAndTheNextOpenReconnects)
     ASSERT_TRUE(board.start({QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")}));
     const QString choice = QStringLiteral("tcp://") + board.firstLine().value(QStringLiteral("address")).toString();
     VorMsComm comm;
-    ASSERT_TRUE(comm.open(choice).ok);
+    ASSERT_TRUE(comm.open(choice).ok());
     QSignalSpy lost(&comm, &VorMsComm::portLost);
     board.kill();
     ASSERT_TRUE(lost.wait(5000));
     EXPECT_FALSE(comm.portOpen());
-    EXPECT_TRUE(lost.at(0).at(0).toString().contains(QStringLiteral("断开"))) << lost.at(0).at(0).toString().toStdString();
+    const QString said = board::lossText(lost.at(0).at(0).value<line::LineLoss>());
+    EXPECT_TRUE(said.contains(QStringLiteral("断开"))) << said.toStdString();
+    EXPECT_TRUE(said.contains(choice)) << said.toStdString();
     testsupport::runEventLoopPasses(); // a second report would come from the same hang-up, at once
     EXPECT_EQ(lost.count(), 1);
     const auto again = comm.write(protocol::connectionTestFrame(kEveryBoard));
-    EXPECT_FALSE(again.ok);
+    EXPECT_FALSE(again.ok());
 
     HeadlessBoard next;
     ASSERT_TRUE(next.start({QStringLiteral("--listen"), QStringLiteral("0")}));
     const auto reopened = comm.open(QStringLiteral("tcp://") + next.firstLine().value(QStringLiteral("address")).toString());
-    ASSERT_TRUE(reopened.ok) << reopened.reason.toStdString();
-    EXPECT_TRUE(comm.write(protocol::connectionTestFrame(kEveryBoard)).ok);
+    ASSERT_TRUE(reopened.ok()) << board::openFaultText(reopened.fault()).toStdString();
+    EXPECT_TRUE(comm.write(protocol::connectionTestFrame(kEveryBoard)).ok());
 }
 
 TEST(SocatInFrontOfAPty, BytesPassBothWaysUntouched)
@@ -237,7 +240,7 @@ TEST(SocatInFrontOfAPty, BytesPassBothWaysUntouched)
     testsupport::SocatTcpPty socat;
     ASSERT_TRUE(socat.start()) << socat.errorString().toStdString();
     VorMsComm comm;
-    ASSERT_TRUE(comm.open(tcpChoice(socat.port())).ok);
+    ASSERT_TRUE(comm.open(tcpChoice(socat.port())).ok());
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(socat.ptyLink()); }, 5000));
     QSerialPort far;
     far.setPortName(socat.ptyLink());
@@ -246,7 +249,7 @@ TEST(SocatInFrontOfAPty, BytesPassBothWaysUntouched)
     QByteArray frame = protocol::connectionTestFrame(kEveryBoard);
     for (int value = 0; value < 256; ++value)
         frame.append(char(value));
-    ASSERT_TRUE(comm.write(frame).ok);
+    ASSERT_TRUE(comm.write(frame).ok());
     QByteArray got;
     EXPECT_TRUE(QTest::qWaitFor([&] { got += far.readAll(); return got.size() >= frame.size(); }, 5000));
     EXPECT_EQ(got.toHex(' '), frame.toHex(' '));
@@ -262,7 +265,7 @@ TEST(SocatInFrontOfAPty, BytesPassBothWaysUntouched)
 struct FailedOpenRow {
     const char* name;
     const char* scheme;
-    VorMsComm::OpenFailure failure;
+    std::optional<line::OpenFailure> failure; // none: the open succeeds
 };
 
 class ServerThatHangsUp : public ::testing::TestWithParam<FailedOpenRow> {};
@@ -281,23 +284,23 @@ TEST_P(ServerThatHangsUp, FailsTheOpenWithItsReason)
     });
     VorMsComm comm;
     const auto opened = comm.open(QStringLiteral("%1://127.0.0.1:%2").arg(QLatin1String(GetParam().scheme)).arg(server.serverPort()));
-    if (GetParam().failure == VorMsComm::OpenFailure::None) {
+    if (!GetParam().failure) {
         // Raw TCP has no handshake to fail; the hang-up is a lost device right after.
-        ASSERT_TRUE(opened.ok);
+        ASSERT_TRUE(opened.ok());
         QSignalSpy lost(&comm, &VorMsComm::portLost);
         EXPECT_TRUE(lost.wait(5000));
         EXPECT_FALSE(comm.portOpen());
         return;
     }
-    EXPECT_FALSE(opened.ok);
-    EXPECT_EQ(opened.failure, GetParam().failure);
-    EXPECT_TRUE(opened.reason.contains(QStringLiteral("关闭了连接"))) << opened.reason.toStdString();
+    EXPECT_FALSE(opened.ok());
+    EXPECT_EQ(opened.fault().why, *GetParam().failure);
+    EXPECT_TRUE(board::openFaultText(opened.fault()).contains(QStringLiteral("关闭了连接"))) << board::openFaultText(opened.fault()).toStdString();
     EXPECT_FALSE(comm.portOpen());
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ServerThatHangsUp,
-                         ::testing::Values(FailedOpenRow {"Rfc2217", "rfc2217", VorMsComm::OpenFailure::ClosedByServer},
-                                           FailedOpenRow {"RawTcp", "tcp", VorMsComm::OpenFailure::None}),
+                         ::testing::Values(FailedOpenRow {"Rfc2217", "rfc2217", line::OpenFailure::ClosedByServer},
+                                           FailedOpenRow {"RawTcp", "tcp", std::nullopt}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DeviceServerFailures, RefusedPortFailsWithWhatToDo)
@@ -307,10 +310,10 @@ TEST(DeviceServerFailures, RefusedPortFailsWithWhatToDo)
     for (const QString& choice : {tcpChoice(taken.port()), rfc2217Choice(taken.port())}) {
         VorMsComm comm;
         const auto opened = comm.open(choice);
-        EXPECT_FALSE(opened.ok) << choice.toStdString();
-        EXPECT_EQ(opened.failure, VorMsComm::OpenFailure::Refused) << choice.toStdString();
-        EXPECT_TRUE(opened.reason.contains(QStringLiteral("拒绝连接"))) << opened.reason.toStdString();
-        EXPECT_TRUE(opened.reason.contains(choice)) << opened.reason.toStdString();
+        EXPECT_FALSE(opened.ok()) << choice.toStdString();
+        EXPECT_EQ(opened.fault().why, line::OpenFailure::Refused) << choice.toStdString();
+        EXPECT_TRUE(board::openFaultText(opened.fault()).contains(QStringLiteral("拒绝连接"))) << board::openFaultText(opened.fault()).toStdString();
+        EXPECT_TRUE(board::openFaultText(opened.fault()).contains(choice)) << board::openFaultText(opened.fault()).toStdString();
         EXPECT_FALSE(comm.portOpen());
     }
 }
@@ -324,10 +327,10 @@ TEST(DeviceServerFailures, TelnetServerThatNeverAnswersTimesOut)
     QElapsedTimer clock;
     clock.start();
     const auto opened = comm.open(rfc2217Choice(silent.port()));
-    EXPECT_FALSE(opened.ok);
-    EXPECT_EQ(opened.failure, VorMsComm::OpenFailure::TimedOut);
-    EXPECT_GE(clock.elapsed(), VorMsComm::kConnectTimeout.count() - 50) << "gave up before its time";
-    EXPECT_LT(clock.elapsed(), 3 * VorMsComm::kConnectTimeout.count()) << "hung far past the connect timeout";
+    EXPECT_FALSE(opened.ok());
+    EXPECT_EQ(opened.fault().why, line::OpenFailure::TimedOut);
+    EXPECT_GE(clock.elapsed(), line::kConnectTimeout.count() - 50) << "gave up before its time";
+    EXPECT_LT(clock.elapsed(), 3 * line::kConnectTimeout.count()) << "hung far past the connect timeout";
     EXPECT_FALSE(comm.portOpen());
 }
 
@@ -336,26 +339,26 @@ TEST(DeviceServerFailures, PeerThatNeverReadsFailsTheSendWithinItsBound)
     const RawSocket stalled(RawSocket::Kind::ListeningNeverAccepting);
     ASSERT_TRUE(stalled.ok());
     VorMsComm comm;
-    ASSERT_TRUE(comm.open(tcpChoice(stalled.port())).ok);
+    ASSERT_TRUE(comm.open(tcpChoice(stalled.port())).ok());
     QSignalSpy lost(&comm, &VorMsComm::portLost);
 
     // Weather frames, as the window sends them, until the buffers are full.
     std::array<quint8, protocol::kDotBytes> dots {};
     const QByteArray frame = protocol::weatherDotFrame(kEveryBoard, dots);
-    VorMsComm::WriteResult written;
+    auto written = line::Result<line::WriteFault>::done();
     int sends = 0;
     QElapsedTimer clock;
     while (sends < 2000) {
         clock.start();
         written = comm.write(frame);
         ++sends;
-        if (!written.ok)
+        if (!written.ok())
             break;
     }
-    ASSERT_FALSE(written.ok) << sends << " frames all reported done to a peer that reads nothing";
-    EXPECT_LT(clock.elapsed(), 3 * VorMsComm::kWriteTimeout.count()) << "the failed send hung past its bound";
-    EXPECT_TRUE(written.reason.contains(QStringLiteral("没有收下整帧数据"))) << written.reason.toStdString();
-    EXPECT_FALSE(written.busy);
+    ASSERT_FALSE(written.ok()) << sends << " frames all reported done to a peer that reads nothing";
+    EXPECT_LT(clock.elapsed(), 3 * line::kWriteTimeout.count()) << "the failed send hung past its bound";
+    EXPECT_TRUE(board::writeFaultText(written.fault()).contains(QStringLiteral("没有收下整帧数据"))) << board::writeFaultText(written.fault()).toStdString();
+    EXPECT_NE(written.fault().why, line::WriteFailure::Busy);
     EXPECT_FALSE(comm.portOpen()) << "a half-sent frame leaves the connection unusable";
     EXPECT_EQ(lost.count(), 0) << "the send's own failure is the one report";
 }
@@ -376,17 +379,17 @@ TEST(DeviceServerFailures, ServerClosingMidFrameFailsTheSendAndIsOneLoss)
         });
     });
     VorMsComm comm;
-    ASSERT_TRUE(comm.open(tcpChoice(server.serverPort())).ok);
+    ASSERT_TRUE(comm.open(tcpChoice(server.serverPort())).ok());
     QSignalSpy lost(&comm, &VorMsComm::portLost);
     // Larger than every buffer between the two ends, so the frame is still on its way at the hang-up.
     const QByteArray frame(4 << 20, char(0x5A));
     const auto written = comm.write(frame);
-    EXPECT_FALSE(written.ok);
+    EXPECT_FALSE(written.ok());
     EXPECT_FALSE(seen.isEmpty()) << "the server saw the start of the frame";
     EXPECT_FALSE(comm.portOpen());
     EXPECT_LE(lost.count(), 1);
-    EXPECT_TRUE(written.reason.contains(QStringLiteral("断开")) || written.reason.contains(QStringLiteral("没有收下")))
-        << written.reason.toStdString();
+    EXPECT_TRUE(board::writeFaultText(written.fault()).contains(QStringLiteral("断开")) || board::writeFaultText(written.fault()).contains(QStringLiteral("没有收下")))
+        << board::writeFaultText(written.fault()).toStdString();
 }
 
 } // namespace

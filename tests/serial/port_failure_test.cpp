@@ -18,7 +18,7 @@ namespace {
 using serial::VorMsComm;
 
 struct ProbeAnswer {
-    VorMsComm::OpenFailure failure = VorMsComm::OpenFailure::None;
+    std::optional<line::OpenFailure> failure; // none: opened
     QString reason;
 };
 
@@ -46,8 +46,10 @@ protected:
         EXPECT_GE(lines.size(), 2) << probe.readAllStandardError().toStdString()
                                    << " (can nobody run the build folder's programs?)";
         if (lines.size() < 2)
-            return {VorMsComm::OpenFailure::Other, {}};
-        return {VorMsComm::OpenFailure(lines[0].toInt()), QString::fromUtf8(lines[1])};
+            return {line::OpenFailure::Other, {}};
+        if (lines[0] == "opened")
+            return {std::nullopt, {}};
+        return {line::OpenFailure(lines[0].toInt()), QString::fromUtf8(lines[1])};
     }
 
     void setMode(const QString& path, mode_t mode)
@@ -63,7 +65,7 @@ TEST_F(AsOrdinaryUser, DeviceWithoutAccessRightsNamesTheDialoutGroup)
 {
     setMode(m_pty.deviceA(), 0);
     const ProbeAnswer answer = openAsNobody(m_pty.deviceA());
-    EXPECT_EQ(answer.failure, VorMsComm::OpenFailure::NoPermission) << answer.reason.toStdString();
+    EXPECT_EQ(answer.failure, line::OpenFailure::NoPermission) << answer.reason.toStdString();
     EXPECT_TRUE(answer.reason.contains(QStringLiteral("dialout"))) << answer.reason.toStdString();
     EXPECT_TRUE(answer.reason.contains(QStringLiteral("sudo usermod -aG dialout $USER")))
         << answer.reason.toStdString();
@@ -74,7 +76,7 @@ TEST_F(AsOrdinaryUser, AccessibleDeviceOpens)
 {
     setMode(m_pty.deviceA(), 0666);
     const ProbeAnswer answer = openAsNobody(m_pty.deviceA());
-    EXPECT_EQ(answer.failure, VorMsComm::OpenFailure::None) << answer.reason.toStdString();
+    EXPECT_EQ(answer.failure, std::nullopt) << answer.reason.toStdString();
 }
 
 TEST_F(AsOrdinaryUser, PortHeldInExclusiveModeIsInUse)
@@ -83,9 +85,9 @@ TEST_F(AsOrdinaryUser, PortHeldInExclusiveModeIsInUse)
     // lock files differ, so only the terminal's exclusive mode stops the second.
     setMode(m_pty.deviceA(), 0666);
     VorMsComm holder;
-    ASSERT_TRUE(holder.open(m_pty.linkA()).ok);
+    ASSERT_TRUE(holder.open(m_pty.linkA()).ok());
     const ProbeAnswer answer = openAsNobody(m_pty.deviceA());
-    EXPECT_EQ(answer.failure, VorMsComm::OpenFailure::InUse) << answer.reason.toStdString();
+    EXPECT_EQ(answer.failure, line::OpenFailure::InUse) << answer.reason.toStdString();
     EXPECT_TRUE(answer.reason.contains(QStringLiteral("占用"))) << answer.reason.toStdString();
 }
 

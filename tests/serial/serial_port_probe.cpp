@@ -1,7 +1,8 @@
 // serial_port_probe hold <port>: opens the port, prints "held", keeps it until
 // its standard input closes.
 // serial_port_probe open <port>: tries to open the port, prints the failure kind
-// (a number, 0 = opened) and the operator's reason on the next line.
+// ("opened", or a number) and the operator's reason on the next line.
+#include "board/operator_text.h"
 #include "serial/vor_ms_comm.h"
 
 #include <QCoreApplication>
@@ -19,12 +20,15 @@ int main(int argc, char** argv)
     }
     serial::VorMsComm comm;
     const auto result = comm.open(args[2]);
-    std::printf("%d\n%s\n", int(result.failure), result.reason.toUtf8().constData());
+    if (result.ok())
+        std::printf("opened\n\n");
+    else
+        std::printf("%d\n%s\n", int(result.fault().why), board::openFaultText(result.fault()).toUtf8().constData());
     std::fflush(stdout);
-    if (args[1] == QLatin1String("hold") && result.ok) {
+    if (args[1] == QLatin1String("hold") && result.ok()) {
         std::string line;
         while (std::getline(std::cin, line)) {
         }
     }
-    return result.ok ? 0 : 1;
+    return result.ok() ? 0 : 1;
 }

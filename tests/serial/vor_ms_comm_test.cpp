@@ -1,3 +1,4 @@
+#include "board/operator_text.h"
 #include "serial/vor_ms_comm.h"
 #include "support/event_passes.h"
 #include "support/pty_pair.h"
@@ -66,7 +67,7 @@ TEST_F(PtyLine, OpensAt57600Baud8N1WithoutFlowControl)
 {
     VorMsComm comm;
     const auto result = comm.open(m_pty.linkA());
-    ASSERT_TRUE(result.ok) << result.reason.toStdString();
+    ASSERT_TRUE(result.ok()) << board::openFaultText(result.fault()).toStdString();
     EXPECT_TRUE(comm.portOpen());
 
     // Read the line settings back from the device itself. Only root may open a
@@ -90,14 +91,14 @@ TEST_F(PtyLine, OpensAt57600Baud8N1WithoutFlowControl)
 TEST_F(PtyLine, FrameArrivesByteExact)
 {
     VorMsComm comm;
-    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok());
     // Every byte value, among them CR, LF, XON, XOFF and 0x00, must pass untouched.
     QByteArray frame = kTestFrame;
     for (int value = 0; value < 256; ++value)
         frame.append(char(value));
 
     const auto written = comm.write(frame);
-    ASSERT_TRUE(written.ok) << written.reason.toStdString();
+    ASSERT_TRUE(written.ok()) << board::writeFaultText(written.fault()).toStdString();
     EXPECT_EQ(readFar(frame.size()).toHex(' '), frame.toHex(' '));
 }
 
@@ -108,22 +109,22 @@ TEST_F(PtyLine, FrameArrivesByteExact)
 TEST_F(PtyLine, StalledLineFailsTheFrameItCannotTakeButIsNoLostDevice)
 {
     VorMsComm comm;
-    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok());
     QSignalSpy lost(&comm, &VorMsComm::portLost);
     m_pty.pause();
     QByteArray sent;
-    VorMsComm::WriteResult written;
+    auto written = line::Result<line::WriteFault>::done();
     // A pseudo-terminal holds a few kilobytes; 200 frames of 1000 bytes are far more.
     for (int i = 0; i < 200; ++i) {
         const QByteArray frame(1000, char('A' + i % 26));
         written = comm.write(frame);
-        if (!written.ok)
+        if (!written.ok())
             break;
         sent += frame;
     }
-    ASSERT_FALSE(written.ok) << "a line that takes nothing cannot finish every frame";
-    EXPECT_FALSE(written.busy);
-    EXPECT_TRUE(written.reason.contains(QStringLiteral("没有发完"))) << written.reason.toStdString();
+    ASSERT_FALSE(written.ok()) << "a line that takes nothing cannot finish every frame";
+    EXPECT_NE(written.fault().why, line::WriteFailure::Busy);
+    EXPECT_TRUE(board::writeFaultText(written.fault()).contains(QStringLiteral("没有发完"))) << board::writeFaultText(written.fault()).toStdString();
     EXPECT_EQ(lost.count(), 0);
     EXPECT_FALSE(comm.portOpen()) << "closed, so that the rest of the frame never follows";
 
@@ -154,44 +155,44 @@ TEST_F(PtyLine, StalledLineFailsTheFrameItCannotTakeButIsNoLostDevice)
     EXPECT_LT(got.size(), sent.size() + 1000) << "the failed frame must not follow in full";
     EXPECT_EQ(lost.count(), 0);
 
-    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok());
     const auto after = comm.write(kTestFrame);
-    EXPECT_TRUE(after.ok) << after.reason.toStdString();
+    EXPECT_TRUE(after.ok()) << board::writeFaultText(after.fault()).toStdString();
 }
 
 TEST_F(PtyLine, OpeningTwiceInARowReopens)
 {
     VorMsComm comm;
-    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok());
     const auto again = comm.open(m_pty.linkA());
-    ASSERT_TRUE(again.ok) << again.reason.toStdString();
+    ASSERT_TRUE(again.ok()) << board::openFaultText(again.fault()).toStdString();
     EXPECT_TRUE(comm.portOpen());
-    ASSERT_TRUE(comm.write(kTestFrame).ok);
+    ASSERT_TRUE(comm.write(kTestFrame).ok());
     EXPECT_EQ(readFar(kTestFrame.size()), kTestFrame);
 }
 
 TEST_F(PtyLine, FailedOpenLeavesThePortClosed)
 {
     VorMsComm comm;
-    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok());
     const QString missing = QStringLiteral("/dev/ttyVorFJPAbsent");
     const auto result = comm.open(missing);
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.failure, VorMsComm::OpenFailure::NoSuchDevice);
-    EXPECT_TRUE(result.reason.contains(missing)) << result.reason.toStdString();
-    EXPECT_TRUE(result.reason.contains(QStringLiteral("找不到"))) << result.reason.toStdString();
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(result.fault().why, line::OpenFailure::NoSuchDevice);
+    EXPECT_TRUE(board::openFaultText(result.fault()).contains(missing)) << board::openFaultText(result.fault()).toStdString();
+    EXPECT_TRUE(board::openFaultText(result.fault()).contains(QStringLiteral("找不到"))) << board::openFaultText(result.fault()).toStdString();
     EXPECT_FALSE(comm.portOpen());
 }
 
 TEST_F(PtyLine, PortHeldByAnotherControlIsInUse)
 {
     VorMsComm holder;
-    ASSERT_TRUE(holder.open(m_pty.linkA()).ok);
+    ASSERT_TRUE(holder.open(m_pty.linkA()).ok());
     VorMsComm comm;
     const auto result = comm.open(m_pty.linkA());
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.failure, VorMsComm::OpenFailure::InUse);
-    EXPECT_TRUE(result.reason.contains(QStringLiteral("占用"))) << result.reason.toStdString();
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(result.fault().why, line::OpenFailure::InUse);
+    EXPECT_TRUE(board::openFaultText(result.fault()).contains(QStringLiteral("占用"))) << board::openFaultText(result.fault()).toStdString();
     EXPECT_TRUE(holder.portOpen());
 }
 
@@ -200,23 +201,23 @@ TEST_F(PtyLine, PortHeldByAnotherProgramIsInUse)
     QProcess other;
     other.start(QStringLiteral(SERIAL_PORT_PROBE), {QStringLiteral("hold"), m_pty.linkA()});
     ASSERT_TRUE(other.waitForReadyRead(5000)) << "the other program did not report";
-    ASSERT_EQ(other.readLine().trimmed(), "0") << "the other program could not open the port";
+    ASSERT_EQ(other.readLine().trimmed(), "opened") << "the other program could not open the port";
 
     VorMsComm comm;
     const auto result = comm.open(m_pty.linkA());
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.failure, VorMsComm::OpenFailure::InUse) << result.reason.toStdString();
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(result.fault().why, line::OpenFailure::InUse) << board::openFaultText(result.fault()).toStdString();
 
     other.closeWriteChannel();
     ASSERT_TRUE(other.waitForFinished(5000));
     const auto afterwards = comm.open(m_pty.linkA());
-    EXPECT_TRUE(afterwards.ok) << afterwards.reason.toStdString();
+    EXPECT_TRUE(afterwards.ok()) << board::openFaultText(afterwards.fault()).toStdString();
 }
 
 TEST_F(PtyLine, ThresholdZeroRaisesNoEvent)
 {
     VorMsComm comm;
-    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok());
     ASSERT_EQ(comm.rThreshold(), 0);
     QSignalSpy events(&comm, &VorMsComm::onComm);
     sendFar(QByteArray(20, 'x'));
@@ -227,7 +228,7 @@ TEST_F(PtyLine, ThresholdZeroRaisesNoEvent)
 TEST_F(PtyLine, ReplyInTwoBurstsRaisesOneEventWhenComplete)
 {
     VorMsComm comm;
-    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok());
     comm.setRThreshold(9);
     QList<int> waitingAtEvent;
     QObject::connect(&comm, &VorMsComm::onComm, &comm, [&](Event event) {
@@ -250,7 +251,7 @@ TEST_F(PtyLine, ReplyInTwoBurstsRaisesOneEventWhenComplete)
 TEST_F(PtyLine, InputTakesEveryWaitingByte)
 {
     VorMsComm comm;
-    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok());
     comm.setRThreshold(9);
     QByteArray taken;
     QObject::connect(&comm, &VorMsComm::onComm, &comm, [&](Event) {
@@ -277,7 +278,7 @@ TEST_F(PtyLine, BytesSentBeforeTheOpenAreNotTakenForAReply)
         },
         5000);
     VorMsComm comm;
-    const bool opened = comm.open(m_pty.linkA()).ok;
+    const bool opened = comm.open(m_pty.linkA()).ok();
     ::close(watcher);
     ASSERT_TRUE(staleWaiting) << "socat never passed the stale bytes on";
     ASSERT_TRUE(opened);
@@ -294,7 +295,7 @@ TEST_F(PtyLine, BytesSentBeforeTheOpenAreNotTakenForAReply)
 TEST_F(PtyLine, ClearInputEmptiesTheBuffer)
 {
     VorMsComm comm;
-    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok());
     sendFar("0123456789");
     ASSERT_TRUE(waitUntilWaiting(comm, 10));
     comm.clearInput();
@@ -309,7 +310,7 @@ TEST_F(PtyLine, ClearInputEmptiesTheBuffer)
 TEST_F(PtyLine, BytesArrivingDuringTheHandlerDoNotReenterIt)
 {
     VorMsComm comm;
-    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok());
     comm.setRThreshold(9);
     int depth = 0;
     int deepest = 0;
@@ -345,7 +346,7 @@ TEST_F(PtyLine, BytesArrivingDuringTheHandlerDoNotReenterIt)
 TEST_F(PtyLine, PeerVanishingClosesThePortOnce)
 {
     VorMsComm comm;
-    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok());
     comm.setRThreshold(9);
     QSignalSpy lost(&comm, &VorMsComm::portLost);
     QSignalSpy events(&comm, &VorMsComm::onComm);
@@ -356,19 +357,19 @@ TEST_F(PtyLine, PeerVanishingClosesThePortOnce)
     testsupport::runEventLoopPasses(); // a read error left alone would repeat on every pass
     EXPECT_EQ(lost.count(), 1);
     EXPECT_FALSE(comm.portOpen());
-    EXPECT_FALSE(lost.first().first().toString().isEmpty());
+    EXPECT_EQ(lost.first().first().value<line::LineLoss>().port, m_pty.linkA()) << "names the port it lost";
     EXPECT_EQ(events.count(), 0);
 
     const auto written = comm.write(kTestFrame);
-    EXPECT_FALSE(written.ok);
-    EXPECT_FALSE(written.reason.isEmpty());
+    EXPECT_FALSE(written.ok());
+    EXPECT_FALSE(board::writeFaultText(written.fault()).isEmpty());
     EXPECT_EQ(lost.count(), 1);
 }
 
 TEST_F(PtyLine, ReopensCleanlyAfterTheDeviceWasLost)
 {
     VorMsComm comm;
-    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok());
     comm.setRThreshold(9);
     int lostCalls = 0;
     QObject::connect(&comm, &VorMsComm::portLost, &comm, [&] {
@@ -390,7 +391,7 @@ TEST_F(PtyLine, ReopensCleanlyAfterTheDeviceWasLost)
         comm.clearInput();
     });
     const auto reopened = comm.open(second.linkA());
-    ASSERT_TRUE(reopened.ok) << reopened.reason.toStdString();
+    ASSERT_TRUE(reopened.ok()) << board::openFaultText(reopened.fault()).toStdString();
     EXPECT_EQ(comm.inBufferCount(), 0);
 
     const QByteArray reply = QByteArray::fromHex("020009EE002105C303");
@@ -404,14 +405,14 @@ TEST_F(PtyLine, ReopensCleanlyAfterTheDeviceWasLost)
 TEST_F(PtyLine, WriteRightAfterThePeerVanishedFails)
 {
     VorMsComm comm;
-    ASSERT_TRUE(comm.open(m_pty.linkA()).ok);
+    ASSERT_TRUE(comm.open(m_pty.linkA()).ok());
     QSignalSpy lost(&comm, &VorMsComm::portLost);
 
     m_far.close();
     m_pty.kill(); // no event is processed before the write
     const auto written = comm.write(kTestFrame);
-    EXPECT_FALSE(written.ok);
-    EXPECT_FALSE(written.reason.isEmpty());
+    EXPECT_FALSE(written.ok());
+    EXPECT_FALSE(board::writeFaultText(written.fault()).isEmpty());
     EXPECT_EQ(lost.count(), 1);
     EXPECT_FALSE(comm.portOpen());
     testsupport::runEventLoopPasses(); // a hang-up noticed again by the event loop would report twice
@@ -422,8 +423,8 @@ TEST(VorMsCommClosed, WriteFailsWithAReason)
 {
     VorMsComm comm;
     const auto written = comm.write(kTestFrame);
-    EXPECT_FALSE(written.ok);
-    EXPECT_FALSE(written.reason.isEmpty());
+    EXPECT_FALSE(written.ok());
+    EXPECT_FALSE(board::writeFaultText(written.fault()).isEmpty());
     EXPECT_EQ(comm.inBufferCount(), 0);
     EXPECT_TRUE(comm.input().isEmpty());
     comm.clearInput();

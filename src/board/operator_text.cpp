@@ -1,0 +1,190 @@
+#include "board/operator_text.h"
+
+#include "board/overloaded.h"
+#include "protocol/connection_test.h"
+#include "serial/port_choice.h"
+#include "storage/content_file.h"
+
+namespace board {
+
+namespace {
+
+QString areaName(storage::Area area)
+{
+    switch (area) {
+    case storage::Area::Rooms:
+        return QStringLiteral("房价");
+    case storage::Area::Rates:
+        return QStringLiteral("外币牌价");
+    case storage::Area::Temperature:
+        break;
+    }
+    return QStringLiteral("温度");
+}
+
+QString areaMessage(const AreaUnusable& unusable)
+{
+    const QString why = unusable.why == protocol::AreaProblem::AddressOutOfRange
+        ? QStringLiteral("显示地址 %1 不在 0 到 %2 之间").arg(unusable.value.address).arg(protocol::kMaxAreaField)
+        : QStringLiteral("显示长度 %1 不在 0 到 %2 之间").arg(unusable.value.length).arg(protocol::kMaxAreaField);
+    return QStringLiteral("%1区没有发送：%2。\n\n%3 中这一区的地址和长度是“%4”。请按显示屏的实际设置改正 %3，再重新启动程序。")
+        .arg(areaName(unusable.area), why, QString::fromLatin1(storage::kContentFileName), unusable.storedText);
+}
+
+QString sendMessage(const SendFailed& failed)
+{
+    const QString reason = writeFaultText(failed.fault);
+    // Another frame is still on its way; the port stays as it is for it.
+    if (failed.fault.why == line::WriteFailure::Busy)
+        return QStringLiteral("数据没有发送到显示屏：%1").arg(reason);
+    return QStringLiteral("数据没有发送到显示屏：%1\n\n串口已关闭。请检查连接后按“打开串口”，再重新发送。").arg(reason);
+}
+
+QString lineLostMessage(const LineLost& lost)
+{
+    if (lost.temperaturesSent)
+        return QStringLiteral("与显示屏的串口连接断开了：%1\n\n温度已经发出，天气文字没有发送。"
+                              "请检查串口线和串口设备是否接好，按“打开串口”重新连接后再按“发送天气预报”。")
+            .arg(lossText(lost.loss));
+    return lostLineMessage(lost.loss);
+}
+
+} // namespace
+
+QString openFaultText(const line::OpenFault& fault)
+{
+    const QString& port = fault.port;
+    switch (fault.why) {
+    case line::OpenFailure::NotAPortChoice:
+        return QStringLiteral("“%1”不是串口号。请在“串口号”一栏填写串口的编号（例如 1 到 %2）、"
+                              "串口设备的完整路径，或串口服务器的地址（tcp://主机:端口 或 rfc2217://主机:端口），然后再试。")
+            .arg(port)
+            .arg(serial::kListedPortNumbers);
+    case line::OpenFailure::NoSuchDevice:
+        return QStringLiteral("找不到串口设备 %1。请检查串口号是否正确，串口线或 USB 转串口适配器是否已插好。").arg(port);
+    case line::OpenFailure::NoPermission:
+        return QStringLiteral("没有权限打开串口 %1。请把当前用户加入 dialout 组：在终端中运行 "
+                              "sudo usermod -aG dialout $USER ，然后注销并重新登录后再试。")
+            .arg(port);
+    case line::OpenFailure::InUse:
+        return QStringLiteral("串口 %1 正被其他程序占用。请关闭正在使用该串口的程序后再试。（%2）").arg(port, fault.detail);
+    case line::OpenFailure::Refused:
+        return QStringLiteral("无法连接串口服务器 %1：对方拒绝连接。请检查地址和端口号是否正确，"
+                              "串口服务器（例如 ser2net）是否已经启动。")
+            .arg(port);
+    case line::OpenFailure::UnknownHost:
+        return QStringLiteral("找不到串口服务器 %1 的主机。请检查主机名是否写对，或改用 IP 地址。").arg(port);
+    case line::OpenFailure::TimedOut:
+        return QStringLiteral("连接串口服务器 %1 超时：%2 秒内没有完成连接（%3）。请检查网络连接和服务器地址，然后再试。")
+            .arg(port)
+            .arg(line::wholeSeconds(line::kConnectTimeout))
+            .arg(fault.detail);
+    case line::OpenFailure::ClosedByServer:
+        return QStringLiteral("串口服务器 %1 关闭了连接。它的串口可能正被别的客户端使用，或服务器不接受这种连接。"
+                              "请检查服务器的设置后再试。")
+            .arg(port);
+    case line::OpenFailure::NotADeviceServer:
+        return QStringLiteral("串口服务器 %1 没有把串口设成 %2,n,8,1（%3）。请确认服务器支持 RFC 2217，"
+                              "或在服务器上设好串口参数后改用 tcp:// 连接。")
+            .arg(port)
+            .arg(line::kBaudRate)
+            .arg(fault.detail);
+    case line::OpenFailure::Busy:
+        return QStringLiteral("上一次发送或连接还没有结束，这次没有打开串口。请稍候再试。");
+    case line::OpenFailure::Other:
+        break;
+    }
+    if (line::isDeviceServer(port))
+        return QStringLiteral("无法连接串口服务器 %1：%2。").arg(port, fault.detail);
+    return QStringLiteral("无法打开串口 %1：%2。").arg(port, fault.detail);
+}
+
+QString writeFaultText(const line::WriteFault& fault)
+{
+    const QString& port = fault.port;
+    switch (fault.why) {
+    case line::WriteFailure::NoFrame:
+        return QStringLiteral("没有可发送的数据帧，什么也没有发出。");
+    case line::WriteFailure::Busy:
+        return QStringLiteral("上一帧数据还没有发完，这一帧没有发出。请稍候再发送。");
+    case line::WriteFailure::NotOpen:
+        return QStringLiteral("串口没有打开，数据没有发出。请先点击“打开串口”。");
+    case line::WriteFailure::HungUp:
+        if (!line::isDeviceServer(port))
+            return QStringLiteral("串口 %1 的设备已断开，数据没有发出。请检查连接后重新打开串口。").arg(port);
+        [[fallthrough]];
+    case line::WriteFailure::ServerLost:
+        return QStringLiteral("与串口服务器 %1 的连接已断开，数据没有完整发出。请检查网络和服务器后重新打开串口。").arg(port);
+    case line::WriteFailure::NotAccepted:
+        return QStringLiteral("串口 %1 只接受了 %2 个字节中的 %3 个，数据没有完整发出：%4。")
+            .arg(port)
+            .arg(fault.total)
+            .arg(fault.accepted)
+            .arg(fault.detail);
+    case line::WriteFailure::NotDrained:
+        return QStringLiteral("串口 %1 在 %2 秒内没有发完这一帧，还剩 %3 个字节没有发出，串口已关闭。"
+                              "请检查串口线和显示屏是否在接收，然后重新打开串口再发送。")
+            .arg(port)
+            .arg(line::wholeSeconds(line::kWriteTimeout))
+            .arg(fault.left);
+    case line::WriteFailure::ServerNotTaking:
+        break;
+    }
+    return QStringLiteral("串口服务器 %1 在 %2 秒内没有收下整帧数据（%3），连接已关闭。"
+                          "请检查服务器和它后面的显示屏，然后重新打开串口。")
+        .arg(port)
+        .arg(line::wholeSeconds(line::kWriteTimeout))
+        .arg(fault.detail);
+}
+
+QString lossText(const line::LineLoss& loss)
+{
+    if (line::isDeviceServer(loss.port))
+        return QStringLiteral("与串口服务器 %1 的连接断开了（%2），连接已关闭。请检查网络和服务器，下次发送时会重新连接。")
+            .arg(loss.port, loss.detail);
+    return QStringLiteral("串口 %1 的设备已断开（%2），串口已关闭。请检查串口线或 USB 转串口适配器，然后重新打开串口。")
+        .arg(loss.port, loss.detail);
+}
+
+QString lostLineMessage(const line::LineLoss& loss)
+{
+    return QStringLiteral("与显示屏的串口连接断开了：%1\n\n请检查串口线和串口设备是否接好，然后按“打开串口”重新连接。")
+        .arg(lossText(loss));
+}
+
+QString operatorMessage(const Problem& problem)
+{
+    return std::visit(
+        Overloaded {
+            [](const AreaUnusable& unusable) { return areaMessage(unusable); },
+            [](const PortUnavailable& unavailable) {
+                return QStringLiteral("端口打开错误~!\n\n") + openFaultText(unavailable.fault);
+            },
+            [](const SendFailed& failed) { return sendMessage(failed); },
+            [](const LineLost& lost) { return lineLostMessage(lost); },
+            [](const PortClosedInPause&) {
+                return QStringLiteral("天气文字没有发送：等待期间串口被关闭了。\n\n温度已经发出。"
+                                      "请按“打开串口”后再按“发送天气预报”。");
+            },
+            [](const TestWaiting&) {
+                return QStringLiteral("连接测试没有发出：另一个连接测试正在等待显示屏的回答。请稍候再试。");
+            },
+            [](const NoAnswer& silent) {
+                return QStringLiteral("显示屏在 %1 毫秒内没有回答连接测试。请检查串口线、设备编号和显示屏的电源，然后再试。")
+                    .arg(silent.waited.count());
+            },
+            [](const FontMissing& missing) { return QStringLiteral("天气文字没有发送：%1").arg(missing.hint); },
+            [](const ClockInvalid&) {
+                return QStringLiteral("时间没有发送：电脑的时钟没有给出有效的本地时间。请检查电脑的日期和时间设置。");
+            },
+            [](const SaveFailed& failed) {
+                return QStringLiteral("显示内容已经发送，但没有保存到 %1：%2\n\n下次启动时会显示上次保存的内容。"
+                                      "请检查内容文件所在的文件夹能否写入。")
+                    .arg(QString::fromLatin1(storage::kContentFileName), failed.error);
+            },
+            [](const Withdrawn&) { return QString(); },
+        },
+        problem);
+}
+
+} // namespace board

@@ -1,0 +1,108 @@
+#pragma once
+// What came of asking the board for something: done (with the answering device for a test, and
+// the content file as the send left it), or one problem with the facts a front end needs to say
+// what went wrong in its own words and what to do about it.
+#include "line/line_fault.h"
+#include "protocol/display_data.h"
+#include "storage/board_content.h"
+
+#include <QString>
+
+#include <chrono>
+#include <optional>
+#include <type_traits>
+#include <variant>
+
+namespace board {
+
+// The content file gives an area that no frame can address.
+struct AreaUnusable {
+    storage::Area area;
+    protocol::DisplayArea value;
+    protocol::AreaProblem why;
+    QString storedText; // the area's 8 characters as the file holds them
+};
+
+// No line to the board: the choice names no port, or the port could not be opened or reached.
+struct PortUnavailable {
+    line::OpenFault fault;
+};
+
+// A frame did not go out whole.
+struct SendFailed {
+    line::WriteFault fault;
+    bool temperaturesSent = false; // a weather send whose first frame went out
+};
+
+// The device went away while the board's answer or the weather pause was awaited.
+struct LineLost {
+    line::LineLoss loss;
+    bool temperaturesSent = false;
+};
+
+// Something else closed the port during the weather pause; the temperatures went out.
+struct PortClosedInPause {};
+
+// The window already waits for the answer to another program's connection test.
+struct TestWaiting {};
+
+struct NoAnswer {
+    std::chrono::milliseconds waited;
+};
+
+// The weather text cannot be drawn: no fitting font, or no drawing module. The temperatures were
+// sent before it was found out, so that a missing font never holds them back.
+struct FontMissing {
+    QString hint; // the drawing side's own words, may be empty
+};
+
+// The computer's clock gives no valid local time.
+struct ClockInvalid {};
+
+// The frames went out, but the content file was not rewritten.
+struct SaveFailed {
+    QString error; // Chinese, from the content file's side: what failed and what to do
+};
+
+// The sender that asked went away during the weather pause (the window was closed): nothing more
+// is sent and nothing is said.
+struct Withdrawn {};
+
+using Problem = std::variant<AreaUnusable, PortUnavailable, SendFailed, LineLost, PortClosedInPause, TestWaiting,
+                             NoAnswer, FontMissing, ClockInvalid, SaveFailed, Withdrawn>;
+
+// The name of the problem's kind for machines: "port-unavailable", "no-answer", ...
+const char* problemKind(const Problem& problem);
+
+class Outcome {
+public:
+    static Outcome done() { return Outcome(); }
+    static Outcome answered(int deviceNumber)
+    {
+        Outcome outcome;
+        outcome.m_device = deviceNumber;
+        return outcome;
+    }
+    // A problem, or one of its kinds, is a failed outcome.
+    template <typename Kind>
+        requires std::is_constructible_v<Problem, Kind>
+    Outcome(Kind problem) : m_problem(Problem(std::move(problem))) // NOLINT: implicit on purpose
+    {
+    }
+
+    bool ok() const { return !m_problem.has_value(); }
+    // Only for an outcome that is not ok().
+    const Problem& problem() const { return *m_problem; }
+    // The answering board's number, after a connection test that waited for it.
+    std::optional<int> deviceNumber() const { return m_device; }
+
+    // The content file as a send of rooms, rates or weather left it, when it was rewritten.
+    std::optional<storage::BoardContent> saved;
+
+private:
+    Outcome() = default;
+    std::optional<Problem> m_problem;
+    std::optional<int> m_device;
+};
+
+} // namespace board
