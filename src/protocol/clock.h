@@ -5,6 +5,7 @@
 #include "protocol/frame.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDateTime>
 
 #include <optional>
@@ -19,5 +20,11 @@ inline constexpr int kClockPayloadBytes = 6;
 // BCD nor ASCII). All six come from the one given instant, converted to local time.
 // nullopt for an invalid date-time.
 std::optional<QByteArray> clockFrame(quint8 deviceId, const QDateTime& localTime);
+
+// The wall-clock time a clock payload sets, read as a year of 2000 .. 2099, as a
+// QDateTime in UTC so that no time-zone rule shifts it: 0C 05 17 14 0E 06 gives
+// 2012-05-23 20:14:06. Six bytes that are not a date and time (month 13, hour 24,
+// year byte over 99) or a payload of another size are a fault.
+PayloadParse<QDateTime> parseClock(QByteArrayView payload);
 
 } // namespace protocol

@@ -6,18 +6,6 @@
 
 namespace protocol {
 
-namespace {
-
-constexpr int kReplyNumberOffset = kPayloadOffset;
-constexpr int kReplyLengthLowOffset = kLengthOffset + 1;
-
-quint8 byteAt(QByteArrayView bytes, qsizetype index)
-{
-    return static_cast<quint8>(bytes[index]);
-}
-
-} // namespace
-
 QByteArray connectionTestFrame(quint8 deviceId)
 {
     return buildFixedFrame(deviceId, Command::ConnectionTest, std::array<quint8, 1>{deviceId});
@@ -30,21 +18,23 @@ QByteArray connectionTestReply(quint8 deviceNumber)
 
 std::optional<int> deviceNumberFromReply(QByteArrayView received)
 {
-    const qsizetype n = received.size();
-    if (n <= kFrameOverhead)
+    const FrameParse parsed = parseFrame(received, FrameShape::Reply);
+    const auto* reply = std::get_if<DecodedFrame>(&parsed);
+    if (!reply)
         return std::nullopt;
+    // A longer test reply still gives its first payload byte, byte 6.
+    if (reply->command == quint8(Command::ConnectionTest))
+        return quint8(reply->payload.front());
+    // Any other reply gives byte 2, the low byte of the length field: the frame has
+    // passed, so that is its length modulo 256.
+    return int(reply->bytes.size() % 256);
+}
 
-    const int lengthField = byteAt(received, kLengthOffset) * 256 + byteAt(received, kLengthOffset + 1);
-    if (byteAt(received, 0) != kStx || byteAt(received, n - 1) != kEtx
-        || byteAt(received, markerOffset(FrameShape::Reply)) != kMarker || lengthField != n)
-        return std::nullopt;
-
-    if (checkByte(received.sliced(kLengthOffset, n - 3)) != byteAt(received, n - 2))
-        return std::nullopt;
-
-    if (byteAt(received, kCommandOffset) == quint8(Command::ConnectionTest))
-        return byteAt(received, kReplyNumberOffset);
-    return byteAt(received, kReplyLengthLowOffset);
+PayloadParse<quint8> parseConnectionTest(QByteArrayView payload)
+{
+    if (payload.size() != 1)
+        return PayloadFault {QStringLiteral("connection test needs 1 byte, got %1").arg(payload.size())};
+    return quint8(payload.front());
 }
 
 QString deviceFoundMessage(int number)

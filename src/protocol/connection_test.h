@@ -26,15 +26,18 @@ QByteArray connectionTestReply(quint8 deviceNumber);
 inline constexpr int kReplyThreshold = kFrameOverhead + 1;
 
 // The device number reported by everything that arrived in one receive event, or
-// nullopt when those bytes are not exactly one well-formed reply. Checked in order:
-//   - more than 8 bytes;
-//   - byte 0 is 0x02, the last byte 0x03, byte 3 the marker 0xEE (a reply carries
-//     the marker one place earlier than a sent frame), and the length field
-//     equals the number of bytes received;
-//   - the check byte equals the XOR of bytes 1 .. n-3.
-// The number is byte 6 when byte 5 is the test command 0x21, otherwise byte 2.
-// Two replies read together fail the length check and are both dropped.
+// nullopt when those bytes are not exactly one well-formed reply (parseFrame in
+// the reply's shape, with the marker one place earlier than in a sent frame):
+// more than 8 bytes, start byte 0x02, end byte 0x03, marker 0xEE at offset 3, a
+// length field equal to the number of bytes received and a check byte equal to
+// the XOR of bytes 1 .. n-3. The number is byte 6 when byte 5 is the test command
+// 0x21, otherwise byte 2. Two replies read together fail the length check and are
+// both dropped.
 std::optional<int> deviceNumberFromReply(QByteArrayView received);
+
+// The device number a test frame asks for: its one payload byte. The payload of
+// 02 00 09 FF EE 21 FF C6 03 gives 255.
+PayloadParse<quint8> parseConnectionTest(QByteArrayView payload);
 
 // "找到 5 号设备~！" for number 5.
 QString deviceFoundMessage(int number);

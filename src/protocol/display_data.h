@@ -49,6 +49,18 @@ AreaProblem checkArea(DisplayArea area);
 // malformed frame must never reach the board.
 std::optional<QByteArray> displayDataFrame(quint8 deviceId, DisplayArea area, QByteArrayView cellCodes);
 
+// What a display-data payload writes: cells.size() cell codes from address on.
+struct DisplayWrite {
+    int address = 0;   // 0 .. 65535; the board's memory is the judge of what fits
+    QByteArray cells;
+};
+
+// The payload of a display-data frame taken apart: the 16-bit address, the 16-bit
+// count n and exactly n cell codes. 01 00 00 02 F9 A4 gives address 256 and the
+// cells F9 A4; a payload shorter than its header, or whose count disagrees with the
+// codes it carries, is a fault.
+PayloadParse<DisplayWrite> parseDisplayData(QByteArrayView payload);
+
 // text padded on the left with blanks to width characters; of a longer text only
 // its last width characters. Fields of a row keep their places on the board this way.
 QString rightAligned(QStringView text, int width);

@@ -4,6 +4,9 @@ namespace protocol {
 
 namespace {
 
+// The bit that the point mask clears.
+constexpr quint8 kPointBit = quint8(~SegmentCodes[kPointMask]);
+
 quint8 cellFor(QChar character, MinusSign minus)
 {
     if (character == u'-' && minus == MinusSign::ShowsMinus)
@@ -39,6 +42,36 @@ QByteArray toCellCodes(QStringView text, int cellCount, MinusSign minus)
         cells.append(char(cellFor(character, minus)));
     }
     return cells;
+}
+
+QChar cellGlyph(quint8 code)
+{
+    const quint8 pattern = code | kPointBit;
+    for (int digit = 0; digit <= 9; ++digit) {
+        if (pattern == SegmentCodes[digit])
+            return QChar(u'0' + digit);
+    }
+    if (pattern == SegmentCodes[kDarkCell])
+        return u' ';
+    if (pattern == SegmentCodes[kMinusCell])
+        return u'-';
+    return u'?';
+}
+
+bool pointLit(quint8 code)
+{
+    return (code & kPointBit) == 0;
+}
+
+QString cellText(QByteArrayView cells)
+{
+    QString text;
+    for (char c : cells) {
+        text += cellGlyph(quint8(c));
+        if (pointLit(quint8(c)))
+            text += u'.';
+    }
+    return text;
 }
 
 } // namespace protocol

@@ -1,9 +1,12 @@
 #pragma once
 
-// Seven-segment cell codes and the conversion of a text into one code per digit
-// cell of the board.
+// Seven-segment cell codes, the conversion of a text into one code per digit cell
+// of the board, and back from the codes to what the cells show.
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QChar>
+#include <QString>
 #include <QStringView>
 #include <QtGlobal>
 
@@ -46,5 +49,15 @@ enum class MinusSign { ShowsZero, ShowsMinus };
 // The walk stops as soon as cellCount cells are written, so a "." right after the
 // last cell is never read.
 QByteArray toCellCodes(QStringView text, int cellCount, MinusSign minus = MinusSign::ShowsZero);
+
+// The character one cell code shows, its point aside: '0'..'9', ' ' for a dark
+// cell, '-' for the minus sign, '?' for any other pattern.
+QChar cellGlyph(quint8 code);
+
+bool pointLit(quint8 code);
+
+// The glyphs of the cells in order, each lit point written as "." after its cell:
+// F9 24 B0 99 reads "12.34", FF FF 7F 92 reads "  .5".
+QString cellText(QByteArrayView cells);
 
 } // namespace protocol

@@ -6,6 +6,7 @@
 #include "protocol/frame.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 #include <span>
 
@@ -20,5 +21,10 @@ inline constexpr int kWeatherDotPayloadBytes = kDotHeaderBytes + kDotBytes;
 // The 142-byte frame: the dot header, then the matrix row by row, top row first,
 // bit 7 the leftmost dot.
 QByteArray weatherDotFrame(quint8 deviceId, std::span<const quint8, kDotBytes> dots);
+
+// The matrix a weather dot payload carries. The payload must be 134 bytes: the
+// fixed 00 01 C0 00, 8 bytes per row and 16 rows (this board's matrix), then the
+// 128 matrix bytes; anything else is a fault.
+PayloadParse<DotMatrix> parseWeatherDots(QByteArrayView payload);
 
 } // namespace protocol

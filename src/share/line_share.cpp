@@ -36,10 +36,8 @@ bool peerIsThisUser(const QLocalSocket& socket)
 // Exactly one whole board frame, as the program builds them.
 bool isOneFrame(const QByteArray& frame)
 {
-    protocol::StreamDecoder decoder;
-    const std::vector<protocol::DecodedItem> items = decoder.push(frame);
-    return items.size() == 1 && std::holds_alternative<protocol::DecodedFrame>(items.front())
-        && std::get<protocol::DecodedFrame>(items.front()).bytes == frame;
+    return std::holds_alternative<protocol::DecodedFrame>(
+        protocol::parseFrame(frame, protocol::FrameShape::Sent, protocol::kLongestProgramFrame));
 }
 
 void answer(QLocalSocket* socket, const LineResponse& response)

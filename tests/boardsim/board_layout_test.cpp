@@ -1,5 +1,5 @@
 #include "board_layout.h"
-#include "board_model.h"
+#include "protocol/board_model.h"
 
 #include <gtest/gtest.h>
 
@@ -58,7 +58,7 @@ TEST(BoardLayoutTest, PartialRowsAndUnframableAreas)
 
 TEST(BoardLayoutTest, PlainRowsCoverWhatWasWritten)
 {
-    boardsim::BoardModel board(1);
+    protocol::BoardModel board(1);
     EXPECT_TRUE(boardsim::plainLayout(board).at(0).rows.empty());
     protocol::DecodedFrame frame;
     frame.address = 1;

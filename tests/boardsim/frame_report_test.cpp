@@ -9,7 +9,7 @@ namespace {
 
 TEST(DotRowsTest, BitSevenIsTheLeftmostDot)
 {
-    boardsim::DotMatrix dots {};
+    protocol::DotMatrix dots {};
     dots[0] = 0x80;    // (0, 0)
     dots[9] = 0x40;    // (9, 1)
     dots[127] = 0x01;  // (63, 15)
@@ -25,8 +25,8 @@ TEST(FrameJsonTest, DisplayDataNamesItsAreaAndDigits)
 {
     protocol::DecodedFrame frame {QByteArray::fromHex("02 00 10 01 EE 25 00 28 00 04 BF 92 FF B0 94 03"), 1, 0x25,
                                   QByteArray::fromHex("00 28 00 04 BF 92 FF B0")};
-    boardsim::FrameEffect effect;
-    effect.kind = boardsim::FrameEffect::Kind::DisplayData;
+    protocol::FrameEffect effect;
+    effect.kind = protocol::FrameEffect::Kind::DisplayData;
     effect.device = 1;
     effect.command = 0x25;
     effect.address = 40;

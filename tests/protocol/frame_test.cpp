@@ -8,6 +8,7 @@
 #include <QDateTime>
 
 #include <array>
+#include <variant>
 
 using namespace protocol;
 
@@ -83,6 +84,91 @@ TEST(Frame, LongestPayloadFitsLengthField)
 TEST(Frame, PayloadBeyondLengthFieldGivesNoFrame)
 {
     EXPECT_EQ(buildFrame(1, Command::DisplayData, QByteArray(0xFFFF - 7, '\0')), std::nullopt);
+}
+
+// What parseFrame must give: the frame's parts, or the fault and how it reads.
+struct FrameParts {
+    quint8 address;
+    quint8 command;
+    QByteArray payload;
+};
+
+struct Fault {
+    FrameFault::Kind kind;
+    const char* text;
+};
+
+struct ParseRow {
+    const char* name;
+    QByteArray bytes;
+    FrameShape shape;
+    std::variant<FrameParts, Fault> expected;
+};
+
+class FrameParser : public testing::TestWithParam<ParseRow> {};
+
+TEST_P(FrameParser, GivesThePartsOrTheFirstFault)
+{
+    const ParseRow& row = GetParam();
+    const FrameParse parsed = parseFrame(row.bytes, row.shape);
+    if (const auto* parts = std::get_if<FrameParts>(&row.expected)) {
+        const auto* frame = std::get_if<DecodedFrame>(&parsed);
+        ASSERT_NE(frame, nullptr) << faultText(std::get<FrameFault>(parsed)).toStdString();
+        EXPECT_EQ(frame->bytes, row.bytes);
+        EXPECT_EQ(frame->address, parts->address);
+        EXPECT_EQ(frame->command, parts->command);
+        EXPECT_EQ(frame->payload, parts->payload);
+        return;
+    }
+    const Fault& expected = std::get<Fault>(row.expected);
+    const auto* fault = std::get_if<FrameFault>(&parsed);
+    ASSERT_NE(fault, nullptr) << "parsed as a frame";
+    EXPECT_EQ(fault->kind, expected.kind);
+    EXPECT_EQ(faultText(*fault), QString::fromLatin1(expected.text));
+}
+
+constexpr FrameShape kSent = FrameShape::Sent;
+constexpr FrameShape kReply = FrameShape::Reply;
+using Kind = FrameFault::Kind;
+
+INSTANTIATE_TEST_SUITE_P(Protocol, FrameParser, testing::Values(
+    ParseRow {"ConnectionTest", hex("02 00 09 FF EE 21 FF C6 03"), kSent, FrameParts {0xFF, 0x21, hex("FF")}},
+    ParseRow {"ReplyOfBoard5", hex("02 00 09 EE 00 21 05 C3 03"), kReply, FrameParts {0x00, 0x21, hex("05")}},
+    ParseRow {"Clock", hex("02 00 0E FF EE 20 0C 05 17 14 0E 06 3D 03"), kSent,
+              FrameParts {0xFF, 0x20, hex("0C 05 17 14 0E 06")}},
+    ParseRow {"RoomRates", hex("02 00 14 01 EE 25 00 00 00 08 F9 A4 B0 99 FF 12 82 FF 32 03"), kSent,
+              FrameParts {0x01, 0x25, hex("00 00 00 08 F9 A4 B0 99 FF 12 82 FF")}},
+    ParseRow {"WeatherDots", kWeatherHeader255 + QByteArray(128, '\0') + hex("6F 03"), kSent,
+              FrameParts {0xFF, 0x29, hex("00 01 C0 00 08 10") + QByteArray(128, '\0')}},
+    ParseRow {"Empty", QByteArray(), kSent, Fault {Kind::NoLengthField, "frame cut short before its length field"}},
+    ParseRow {"LengthFieldHalfThere", hex("02 00"), kSent, Fault {Kind::NoLengthField, "frame cut short before its length field"}},
+    ParseRow {"WrongStart", hex("03 00 09 EE 00 21 05 C3 03"), kReply, Fault {Kind::WrongStart, "start byte is 0x03, expected 0x02"}},
+    ParseRow {"LengthEight", hex("02 00 08 01 EE 21 C6 03"), kSent,
+              Fault {Kind::LengthBelowShortest, "length 8 is below the minimum of 9"}},
+    ParseRow {"LengthTenNineBytes", hex("02 00 0A EE 00 21 05 C0 03"), kReply,
+              Fault {Kind::CutShort, "frame cut short: length 10 announced, 9 bytes came"}},
+    ParseRow {"TwoRepliesBackToBack", hex("02 00 09 EE 00 21 05 C3 03 02 00 09 EE 00 21 05 C3 03"), kReply,
+              Fault {Kind::LongerThanLength, "length 9 announced, but 18 bytes came"}},
+    ParseRow {"WrongEnd", hex("02 00 09 EE 00 21 05 C3 02"), kReply,
+              Fault {Kind::WrongEnd, "end byte at offset 8 is 0x02, expected 0x03"}},
+    ParseRow {"WrongCheck", hex("02 00 09 EE 00 21 05 C4 03"), kReply,
+              Fault {Kind::WrongCheck, "check byte is 0xC4, expected 0xC3"}},
+    // The check covers the length field too: a wrong high length byte shows up in it.
+    ParseRow {"ThreeHundredBytesCheckCoversLength", hex("02 01 2C 01 EE 25") + QByteArray(292, '\0') + hex("E6 03"), kSent,
+              Fault {Kind::WrongCheck, "check byte is 0xE6, expected 0xE7"}},
+    ParseRow {"ReplyReadAsSentFrame", hex("02 00 09 EE 00 21 05 C3 03"), kSent,
+              Fault {Kind::NoMarker, "byte at offset 4 is 0x00, expected the marker 0xEE"}},
+    ParseRow {"SentFrameReadAsReply", hex("02 00 09 FF EE 21 FF C6 03"), kReply,
+              Fault {Kind::NoMarker, "byte at offset 3 is 0xFF, expected the marker 0xEE"}}),
+    RowName());
+
+TEST(FrameParser, RefusesALengthAboveTheLongestAccepted)
+{
+    const QByteArray frame = hex("02 01 2C 01 EE 25") + QByteArray(292, '\0') + hex("E7 03");
+    EXPECT_TRUE(std::holds_alternative<DecodedFrame>(parseFrame(frame, kSent, 300)));
+    const FrameParse refused = parseFrame(frame, kSent, 299);
+    ASSERT_TRUE(std::holds_alternative<FrameFault>(refused));
+    EXPECT_EQ(faultText(std::get<FrameFault>(refused)), QStringLiteral("length 300 is above the longest accepted frame of 299"));
 }
 
 struct ReplyRow {

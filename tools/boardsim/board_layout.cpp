@@ -1,6 +1,6 @@
 #include "board_layout.h"
 
-#include "board_model.h"
+#include "protocol/board_model.h"
 #include "storage/display_cells.h"
 
 #include <algorithm>
@@ -57,7 +57,7 @@ BoardLayout contentLayout(const storage::BoardContent& content)
     return layout;
 }
 
-BoardLayout plainLayout(const BoardModel& model, int rowCells, int maxRows)
+BoardLayout plainLayout(const protocol::BoardModel& model, int rowCells, int maxRows)
 {
     LayoutArea area {QStringLiteral("Display memory"), 0, 0, {}};
     for (int start : model.writtenBlocks(rowCells)) {

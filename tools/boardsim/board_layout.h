@@ -12,9 +12,11 @@
 
 #include <vector>
 
-namespace boardsim {
-
+namespace protocol {
 class BoardModel;
+}
+
+namespace boardsim {
 
 struct CellGroup {
     int address = 0;
@@ -50,7 +52,7 @@ BoardLayout contentLayout(const storage::BoardContent& content);
 
 // Rows of rowCells cells for every block of memory that holds a written cell,
 // named by their start address, at most maxRows rows.
-BoardLayout plainLayout(const BoardModel& model, int rowCells = 16, int maxRows = 24);
+BoardLayout plainLayout(const protocol::BoardModel& model, int rowCells = 16, int maxRows = 24);
 
 // Title of the area that starts at address, empty when none does.
 QString areaAt(const BoardLayout& layout, int address);

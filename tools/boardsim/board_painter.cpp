@@ -70,7 +70,8 @@ int sideColumnHeight(const QFontMetrics& metrics)
     return titleHeight(metrics) + dotsSize().height() + kAreaGap + titleHeight(metrics) + clockHeight(metrics);
 }
 
-void paintArea(QPainter& painter, const LayoutArea& area, const AreaPlan& plan, QPoint at, const BoardModel& model)
+void paintArea(QPainter& painter, const LayoutArea& area, const AreaPlan& plan, QPoint at,
+               const protocol::BoardModel& model)
 {
     const QFontMetrics metrics(painter.font());
     painter.setPen(kTitleColour);
@@ -91,7 +92,7 @@ void paintArea(QPainter& painter, const LayoutArea& area, const AreaPlan& plan, 
     }
 }
 
-void paintDots(QPainter& painter, QPoint at, const DotMatrix& dots)
+void paintDots(QPainter& painter, QPoint at, const protocol::DotMatrix& dots)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);

@@ -4,7 +4,7 @@
 // weather dot matrix and the clock.
 
 #include "board_layout.h"
-#include "board_model.h"
+#include "protocol/board_model.h"
 
 #include <QDateTime>
 #include <QFont>
@@ -18,7 +18,7 @@ namespace boardsim {
 
 struct BoardFace {
     const BoardLayout& layout;
-    const BoardModel& model;
+    const protocol::BoardModel& model;
     std::optional<QDateTime> clock;   // none: the clock has not been set
 };
 

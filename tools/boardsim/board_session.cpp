@@ -33,7 +33,7 @@ void BoardSession::handle(std::vector<protocol::DecodedItem> items)
     for (const protocol::DecodedItem& item : items) {
         const QDateTime now = QDateTime::currentDateTime();
         if (const auto* frame = std::get_if<protocol::DecodedFrame>(&item)) {
-            const FrameEffect effect = m_model.apply(*frame, m_monotonic.elapsed());
+            const protocol::FrameEffect effect = m_model.apply(*frame, m_monotonic.elapsed());
             if (!effect.reply.isEmpty() && !m_line.send(effect.reply))
                 emit replyFailed(effect.reply);
             emit frameHandled(*frame, effect, now);

@@ -4,8 +4,8 @@
 // model, answers connection tests, and gives up on a half frame once the line
 // has been idle for a while.
 
-#include "board_model.h"
 #include "line.h"
+#include "protocol/board_model.h"
 #include "protocol/stream_decoder.h"
 
 #include <QDateTime>
@@ -24,12 +24,12 @@ public:
 
     BoardSession(quint8 deviceId, Line& line, QObject* parent = nullptr);
 
-    const BoardModel& model() const { return m_model; }
+    const protocol::BoardModel& model() const { return m_model; }
     // The board's clock now.
     std::optional<QDateTime> clock() const;
 
 signals:
-    void frameHandled(const protocol::DecodedFrame& frame, const boardsim::FrameEffect& effect, const QDateTime& at);
+    void frameHandled(const protocol::DecodedFrame& frame, const protocol::FrameEffect& effect, const QDateTime& at);
     void bytesRejected(const protocol::RejectedRun& run, const QDateTime& at);
     void replyFailed(const QByteArray& reply);
 
@@ -39,7 +39,7 @@ private:
 
     Line& m_line;
     protocol::StreamDecoder m_decoder;
-    BoardModel m_model;
+    protocol::BoardModel m_model;
     QElapsedTimer m_monotonic;
     QTimer m_idle;
 };

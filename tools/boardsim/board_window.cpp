@@ -67,10 +67,10 @@ void BoardWindow::note(const QString& text)
     append(QDateTime::currentDateTime(), {}, text, kNoteColour);
 }
 
-void BoardWindow::logFrame(const protocol::DecodedFrame& frame, const FrameEffect& effect, const QDateTime& at)
+void BoardWindow::logFrame(const protocol::DecodedFrame& frame, const protocol::FrameEffect& effect, const QDateTime& at)
 {
-    const bool passedOver = effect.kind == FrameEffect::Kind::Ignored || effect.kind == FrameEffect::Kind::Malformed
-                            || effect.kind == FrameEffect::Kind::UnknownCommand;
+    using Kind = protocol::FrameEffect::Kind;
+    const bool passedOver = effect.kind == Kind::Ignored || effect.kind == Kind::Malformed || effect.kind == Kind::UnknownCommand;
     append(at, hexBytes(frame.bytes), frameSummary(effect, m_layout), passedOver ? kPassedOverColour : kFrameColour);
 }
 

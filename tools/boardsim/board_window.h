@@ -24,7 +24,7 @@ public:
     void note(const QString& text);
 
 private:
-    void logFrame(const protocol::DecodedFrame& frame, const FrameEffect& effect, const QDateTime& at);
+    void logFrame(const protocol::DecodedFrame& frame, const protocol::FrameEffect& effect, const QDateTime& at);
     void logReject(const protocol::RejectedRun& run, const QDateTime& at);
     void append(const QDateTime& at, const QString& hex, const QString& meaning, const QColor& colour);
 

@@ -1,10 +1,12 @@
 #include "frame_report.h"
 
-#include "cell_text.h"
+#include "protocol/segment.h"
 
 #include <QJsonArray>
 
 namespace boardsim {
+
+using protocol::FrameEffect;
 
 namespace {
 
@@ -27,11 +29,6 @@ QString kindName(FrameEffect::Kind kind)
     return {};
 }
 
-QString commandText(quint8 command)
-{
-    return QStringLiteral("0x") + QString::number(command, 16).toUpper().rightJustified(2, u'0');
-}
-
 QString clockText(const QDateTime& clock)
 {
     return clock.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
@@ -44,7 +41,7 @@ QString hexBytes(QByteArrayView bytes)
     return QString::fromLatin1(bytes.toByteArray().toHex(' ').toUpper());
 }
 
-QStringList dotRows(const DotMatrix& dots)
+QStringList dotRows(const protocol::DotMatrix& dots)
 {
     QStringList rows;
     for (int row = 0; row < protocol::kDotRows; ++row) {
@@ -56,7 +53,7 @@ QStringList dotRows(const DotMatrix& dots)
     return rows;
 }
 
-QJsonObject frameJson(const protocol::DecodedFrame& frame, const FrameEffect& effect, const QDateTime& at,
+QJsonObject frameJson(const protocol::DecodedFrame& frame, const protocol::FrameEffect& effect, const QDateTime& at,
                       const BoardLayout& layout)
 {
     QJsonObject json {
@@ -64,14 +61,14 @@ QJsonObject frameJson(const protocol::DecodedFrame& frame, const FrameEffect& ef
         {QStringLiteral("kind"), kindName(effect.kind)},
         {QStringLiteral("bytes"), hexBytes(frame.bytes)},
         {QStringLiteral("device"), int(effect.device)},
-        {QStringLiteral("command"), commandText(effect.command)},
+        {QStringLiteral("command"), protocol::hexByte(effect.command)},
     };
     switch (effect.kind) {
     case FrameEffect::Kind::DisplayData: {
         json.insert(QStringLiteral("address"), effect.address);
         json.insert(QStringLiteral("count"), int(effect.cells.size()));
         json.insert(QStringLiteral("cells"), hexBytes(effect.cells));
-        json.insert(QStringLiteral("text"), cellText(effect.cells));
+        json.insert(QStringLiteral("text"), protocol::cellText(effect.cells));
         const QString area = areaAt(layout, effect.address);
         if (!area.isEmpty())
             json.insert(QStringLiteral("area"), area);
@@ -80,12 +77,9 @@ QJsonObject frameJson(const protocol::DecodedFrame& frame, const FrameEffect& ef
     case FrameEffect::Kind::Clock:
         json.insert(QStringLiteral("datetime"), clockText(effect.clock));
         break;
-    case FrameEffect::Kind::Dots: {
-        DotMatrix dots {};
-        std::copy(frame.payload.end() - protocol::kDotBytes, frame.payload.end(), dots.begin());
-        json.insert(QStringLiteral("rows"), QJsonArray::fromStringList(dotRows(dots)));
+    case FrameEffect::Kind::Dots:
+        json.insert(QStringLiteral("rows"), QJsonArray::fromStringList(dotRows(effect.dots)));
         break;
-    }
     case FrameEffect::Kind::ConnectionTest:
         json.insert(QStringLiteral("reply"), hexBytes(effect.reply));
         break;
@@ -109,7 +103,7 @@ QJsonObject rejectJson(const protocol::RejectedRun& run, const QDateTime& at)
     };
 }
 
-QString frameSummary(const FrameEffect& effect, const BoardLayout& layout)
+QString frameSummary(const protocol::FrameEffect& effect, const BoardLayout& layout)
 {
     const QString to = QStringLiteral("device %1: ").arg(effect.device);
     switch (effect.kind) {
@@ -117,7 +111,10 @@ QString frameSummary(const FrameEffect& effect, const BoardLayout& layout)
         QString area = areaAt(layout, effect.address);
         area = area.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(area);
         QString text = to + QStringLiteral("display data at %1%2, %3 cells \"%4\"")
-                                .arg(effect.address).arg(area).arg(effect.cells.size()).arg(cellText(effect.cells));
+                                .arg(effect.address)
+                                .arg(area)
+                                .arg(effect.cells.size())
+                                .arg(protocol::cellText(effect.cells));
         if (!effect.reason.isEmpty())
             text += QStringLiteral("; ") + effect.reason;
         return text;
@@ -131,7 +128,7 @@ QString frameSummary(const FrameEffect& effect, const BoardLayout& layout)
     case FrameEffect::Kind::Ignored:
         return QStringLiteral("ignored: ") + effect.reason;
     case FrameEffect::Kind::Malformed:
-        return to + QStringLiteral("command %1 malformed: %2").arg(commandText(effect.command), effect.reason);
+        return to + QStringLiteral("command %1 malformed: %2").arg(protocol::hexByte(effect.command), effect.reason);
     case FrameEffect::Kind::UnknownCommand:
         return to + effect.reason;
     }

@@ -4,7 +4,7 @@
 // (the headless output) and as one line of text (the window's log).
 
 #include "board_layout.h"
-#include "board_model.h"
+#include "protocol/board_model.h"
 #include "protocol/stream_decoder.h"
 
 #include <QByteArrayView>
@@ -19,7 +19,7 @@ namespace boardsim {
 QString hexBytes(QByteArrayView bytes);
 
 // The 16 rows of the matrix, '#' a lit dot, '.' a dark one, leftmost dot first.
-QStringList dotRows(const DotMatrix& dots);
+QStringList dotRows(const protocol::DotMatrix& dots);
 
 // Keys: time, kind, bytes, device, command and, by kind,
 //   display-data:    address, count, cells (hex), text (as the digits read), area (when known)
@@ -28,13 +28,13 @@ QStringList dotRows(const DotMatrix& dots);
 //   connection-test: reply (hex)
 //   ignored, malformed, unknown-command: reason
 // and a reason on display-data when cells fell past the end of memory.
-QJsonObject frameJson(const protocol::DecodedFrame& frame, const FrameEffect& effect, const QDateTime& at,
+QJsonObject frameJson(const protocol::DecodedFrame& frame, const protocol::FrameEffect& effect, const QDateTime& at,
                       const BoardLayout& layout);
 
 // Keys: time, kind "rejected", bytes, reason.
 QJsonObject rejectJson(const protocol::RejectedRun& run, const QDateTime& at);
 
 // One line saying what the frame did, for the log.
-QString frameSummary(const FrameEffect& effect, const BoardLayout& layout);
+QString frameSummary(const protocol::FrameEffect& effect, const BoardLayout& layout);
 
 } // namespace boardsim

@@ -100,7 +100,7 @@ int main(int argc, char** argv)
     if (headless) {
         const boardsim::BoardLayout layout = contentLayout.value_or(boardsim::BoardLayout {});
         QObject::connect(&session, &boardsim::BoardSession::frameHandled, app.get(),
-                         [&out, layout](const protocol::DecodedFrame& frame, const boardsim::FrameEffect& effect,
+                         [&out, layout](const protocol::DecodedFrame& frame, const protocol::FrameEffect& effect,
                                         const QDateTime& at) { out.write(boardsim::frameJson(frame, effect, at, layout)); });
         QObject::connect(&session, &boardsim::BoardSession::bytesRejected, app.get(),
                          [&out](const protocol::RejectedRun& run, const QDateTime& at) {

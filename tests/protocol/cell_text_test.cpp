@@ -1,4 +1,4 @@
-#include "cell_text.h"
+#include "protocol/segment.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,7 +18,7 @@ class CellTextTest : public ::testing::TestWithParam<Row> {};
 TEST_P(CellTextTest, ReadsAsTheDigitsShown)
 {
     const Row& row = GetParam();
-    EXPECT_EQ(boardsim::cellText(QByteArray::fromHex(row.cells)), QString::fromUtf8(row.text));
+    EXPECT_EQ(protocol::cellText(QByteArray::fromHex(row.cells)), QString::fromUtf8(row.text));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,4 +1,4 @@
-#include "board_model.h"
+#include "protocol/board_model.h"
 #include "protocol/connection_test.h"
 #include "protocol/stream_decoder.h"
 #include "support/hex.h"
@@ -7,8 +7,8 @@
 
 #include <variant>
 
-using boardsim::BoardModel;
-using boardsim::FrameEffect;
+using protocol::BoardModel;
+using protocol::FrameEffect;
 
 namespace {
 
@@ -83,7 +83,7 @@ TEST_P(MalformedPayloadTest, ChangesNothing)
     EXPECT_FALSE(effect.reason.isEmpty());
     EXPECT_TRUE(board.writtenBlocks(16).empty());
     EXPECT_FALSE(board.clockAt(5).has_value());
-    EXPECT_EQ(board.dots(), boardsim::DotMatrix {});
+    EXPECT_EQ(board.dots(), protocol::DotMatrix {});
     EXPECT_TRUE(effect.reply.isEmpty());
 }
 
@@ -187,7 +187,7 @@ TEST(BoardModelTest, WeatherDotsReplaceTheMatrix)
     BoardModel board(1);
     const FrameEffect effect = board.apply(decoded(frame), 0);
     ASSERT_EQ(effect.kind, FrameEffect::Kind::Dots);
-    boardsim::DotMatrix expected {};
+    protocol::DotMatrix expected {};
     expected[0] = 0x80;
     expected[127] = 0x01;
     EXPECT_EQ(board.dots(), expected);

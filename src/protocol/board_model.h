@@ -2,10 +2,13 @@
 
 // What the LED board holds: its display memory of seven-segment cell codes, the
 // 64 x 16 weather dot matrix and its clock, and how each incoming frame changes
-// them. The model does no I/O; the caller sends any reply it returns.
+// them. The model does no I/O; the caller sends any reply it returns. The virtual
+// board runs on it, and anything that wants to know what the program's frames put
+// on the board reads them with it.
 
+#include "protocol/display_data.h"
 #include "protocol/dot_matrix.h"
-#include "protocol/stream_decoder.h"
+#include "protocol/frame.h"
 
 #include <QBitArray>
 #include <QByteArray>
@@ -17,9 +20,7 @@
 #include <optional>
 #include <vector>
 
-namespace boardsim {
-
-using protocol::DotMatrix;
+namespace protocol {
 
 // Cell addresses are 16 bits wide.
 inline constexpr int kDisplayCells = 65536;
@@ -40,6 +41,7 @@ struct FrameEffect {
     int address = 0;
     QByteArray cells;    // the codes as the frame carried them
     QDateTime clock;     // the board's wall-clock time, kept in UTC so that no time-zone rule shifts it
+    DotMatrix dots {};   // Dots: the matrix the frame carried
     QByteArray reply;
     QString reason;      // Ignored, Malformed, UnknownCommand; cells dropped past the memory end
 };
@@ -52,7 +54,7 @@ public:
 
     // Applies one frame received at monotonicMs (any monotonic millisecond clock,
     // the same one later given to clockAt()).
-    FrameEffect apply(const protocol::DecodedFrame& frame, qint64 monotonicMs);
+    FrameEffect apply(const DecodedFrame& frame, qint64 monotonicMs);
 
     // Cell code at address; a cell never written, or outside memory, is dark (0xFF).
     quint8 cell(int address) const;
@@ -68,10 +70,7 @@ public:
     std::optional<QDateTime> clockAt(qint64 monotonicMs) const;
 
 private:
-    FrameEffect writeCells(FrameEffect effect, const QByteArray& payload);
-    FrameEffect setClock(FrameEffect effect, const QByteArray& payload, qint64 monotonicMs);
-    FrameEffect setDots(FrameEffect effect, const QByteArray& payload);
-    FrameEffect answerTest(FrameEffect effect, const QByteArray& payload) const;
+    void writeCells(FrameEffect& effect, const DisplayWrite& write);
 
     quint8 m_deviceId;
     QByteArray m_memory;
@@ -81,4 +80,4 @@ private:
     qint64 m_clockSetAt = 0;
 };
 
-} // namespace boardsim
+} // namespace protocol
