@@ -94,17 +94,22 @@
         <translation>没有打开串口 %1 的权限：请把用户加入 dialout 组，然后重新登录。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="181"/>
+        <location filename="../src/cli/send_run.cpp" line="64"/>
+        <source>The serial device server %1 took the connection and closed it: it cannot open its serial device, or another client holds it. Check the server&apos;s device and settings, then send again.</source>
+        <translation>串口服务器 %1 接受连接后又关闭了连接：它打不开自己的串口设备，或串口正被别的客户端占用。请检查服务器上的串口设备和设置，然后重新发送。</translation>
+    </message>
+    <message>
+        <location filename="../src/cli/send_run.cpp" line="195"/>
         <source>The content file %1 cannot be used:</source>
         <translation>无法使用显示内容文件 %1：</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="121"/>
+        <location filename="../src/cli/send_run.cpp" line="131"/>
         <source>The %1 area of the content file (&quot;%2&quot;) is not one the board can have: address %3, length %4; both must lie within 0 to %5.</source>
         <translation>显示内容文件中的%1区（“%2”）不是显示屏可能有的设置：地址 %3，长度 %4；两者都必须在 0 到 %5 之间。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="156"/>
+        <location filename="../src/cli/send_run.cpp" line="170"/>
         <source>The computer&apos;s clock gives no valid local time.</source>
         <translation>计算机的时钟没有给出有效的本地时间。</translation>
     </message>
@@ -144,78 +149,83 @@
         <translation>串口服务器 %1 在 %2 秒内没有应答（%3）：请检查网络和它的地址。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="64"/>
-        <source>The serial device server %1 closed the connection: its port may be in use by another client, or it does not take this kind of connection.</source>
-        <translation>串口服务器 %1 关闭了连接：它的串口可能正被别的客户端使用，或者它不接受这种连接。</translation>
-    </message>
-    <message>
-        <location filename="../src/cli/send_run.cpp" line="68"/>
+        <location filename="../src/cli/send_run.cpp" line="69"/>
         <source>The serial device server %1 did not set its port to %2 baud 8N1 (%3): check that it speaks RFC 2217, or set the port on the server and use tcp://.</source>
         <translation>串口服务器 %1 没有把串口设成 %2 波特 8N1（%3）：请确认它支持 RFC 2217，或在服务器上设好串口后改用 tcp://。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="77"/>
+        <location filename="../src/cli/send_run.cpp" line="78"/>
         <source>The serial port %1 cannot be opened: %2.</source>
         <translation>无法打开串口 %1：%2。</translation>
     </message>
     <message>
         <location filename="../src/cli/send_run.cpp" line="85"/>
-        <location filename="../src/cli/send_run.cpp" line="136"/>
+        <location filename="../src/cli/send_run.cpp" line="150"/>
         <source>The line to the board was lost (%1): check the cable and the serial device.</source>
         <translation>与显示屏的连接断开了（%1）：请检查串口线和串口设备。</translation>
     </message>
     <message>
         <location filename="../src/cli/send_run.cpp" line="88"/>
+        <source>The serial device server %1 closed the connection before its line could carry the frames: it may not have its serial device open, or another client took it. Check the server and its device, then send again.</source>
+        <translation>串口服务器 %1 在它的串口送出数据之前关闭了连接：它可能没有打开自己的串口设备，或串口被别的客户端占用。请检查服务器和它的串口设备，然后重新发送。</translation>
+    </message>
+    <message>
+        <location filename="../src/cli/send_run.cpp" line="93"/>
+        <source>The serial device server %1 did not confirm within %2 s that it had read the frames: check the server and the board behind it, then send again.</source>
+        <translation>串口服务器 %1 没有在 %2 秒内确认收到数据：请检查服务器和它后面的显示屏，然后重新发送。</translation>
+    </message>
+    <message>
+        <location filename="../src/cli/send_run.cpp" line="98"/>
         <source>The frame was not sent: %1 did not take it whole (%2).</source>
         <translation>数据帧没有发出：%1 没有接受整帧数据（%2）。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="90"/>
+        <location filename="../src/cli/send_run.cpp" line="100"/>
         <source>The serial port %1 did not get the frame out within %2 s, %3 bytes were left: check the cable and that the board receives.</source>
         <translation>串口 %1 在 %2 秒内没有发完这一帧，还剩 %3 个字节：请检查串口线，以及显示屏是否在接收。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="96"/>
+        <location filename="../src/cli/send_run.cpp" line="106"/>
         <source>The serial device server %1 did not take the frame within %2 s: check the server and the board behind it.</source>
         <translation>串口服务器 %1 在 %2 秒内没有收下这一帧：请检查服务器和它后面的显示屏。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="101"/>
+        <location filename="../src/cli/send_run.cpp" line="111"/>
         <source>The port %1 was busy with another frame: try again.</source>
         <translation>串口 %1 正在发送另一帧数据：请再试一次。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="106"/>
+        <location filename="../src/cli/send_run.cpp" line="116"/>
         <source>The frame was not sent: the port %1 was not open (%2).</source>
         <translation>数据帧没有发出：串口 %1 没有打开（%2）。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="116"/>
+        <location filename="../src/cli/send_run.cpp" line="126"/>
         <source>The temperatures were sent, the weather text was not.</source>
         <translation>温度已经发出，天气文字没有发送。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="144"/>
+        <location filename="../src/cli/send_run.cpp" line="158"/>
         <source>The port was closed during the weather pause.</source>
         <translation>串口在天气预报的等待期间被关闭了。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="147"/>
+        <location filename="../src/cli/send_run.cpp" line="161"/>
         <source>The window is waiting for the board&apos;s answer to another connection test: try again in a moment.</source>
         <translation>窗口正在等待显示屏回答另一个连接测试：请稍后再试。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="151"/>
+        <location filename="../src/cli/send_run.cpp" line="165"/>
         <source>The board did not answer the connection test within %1 ms.</source>
         <translation>显示屏没有在 %1 毫秒内回答连接测试。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="202"/>
+        <location filename="../src/cli/send_run.cpp" line="216"/>
         <source>The weather text cannot be drawn: its module is missing or damaged (%1). Reinstall vorfjp.</source>
         <translation>无法绘制天气文字：绘制模块缺失或损坏（%1）。请重新安装 vorfjp。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="207"/>
+        <location filename="../src/cli/send_run.cpp" line="221"/>
         <source>No font to draw the weather text: install SimSun or GNU Unifont (Debian: fonts-unifont).</source>
         <translation>没有绘制天气文字的字体：请安装宋体或 GNU Unifont（Debian：fonts-unifont）。</translation>
     </message>

@@ -80,8 +80,8 @@ QString openFaultText(const line::OpenFault& fault)
             .arg(line::wholeSeconds(line::kConnectTimeout))
             .arg(fault.detail);
     case line::OpenFailure::ClosedByServer:
-        return QStringLiteral("串口服务器 %1 关闭了连接。它的串口可能正被别的客户端使用，或服务器不接受这种连接。"
-                              "请检查服务器的设置后再试。")
+        return QStringLiteral("串口服务器 %1 接受连接后又关闭了连接：它可能打不开自己的串口设备，或串口正被别的客户端使用，"
+                              "或服务器不接受这种连接。请检查服务器上的串口设备和服务器的设置后再试。")
             .arg(port);
     case line::OpenFailure::NotADeviceServer:
         return QStringLiteral("串口服务器 %1 没有把串口设成 %2,n,8,1（%3）。请确认服务器支持 RFC 2217，"
@@ -115,6 +115,10 @@ QString writeFaultText(const line::WriteFault& fault)
         [[fallthrough]];
     case line::WriteFailure::ServerLost:
         return QStringLiteral("与串口服务器 %1 的连接已断开，数据没有完整发出。请检查网络和服务器后重新打开串口。").arg(port);
+    case line::WriteFailure::NotConfirmed:
+        return QStringLiteral("串口服务器 %1 没有在 %2 秒内确认收到数据，连接已关闭。请检查服务器和它后面的显示屏，然后重新发送。")
+            .arg(port)
+            .arg(line::wholeSeconds(line::kWriteTimeout));
     case line::WriteFailure::NotAccepted:
         return QStringLiteral("串口 %1 只接受了 %2 个字节中的 %3 个，数据没有完整发出：%4。")
             .arg(port)

@@ -61,8 +61,9 @@ QString openWords(const line::OpenFault& fault)
             .arg(line::wholeSeconds(line::kConnectTimeout))
             .arg(fault.detail);
     case line::OpenFailure::ClosedByServer:
-        return SendText::tr("The serial device server %1 closed the connection: its port may be in use by another "
-                            "client, or it does not take this kind of connection.")
+        return SendText::tr("The serial device server %1 took the connection and closed it: it cannot open its "
+                            "serial device, or another client holds it. Check the server's device and settings, "
+                            "then send again.")
             .arg(port);
     case line::OpenFailure::NotADeviceServer:
         return SendText::tr("The serial device server %1 did not set its port to %2 baud 8N1 (%3): check that it "
@@ -81,9 +82,18 @@ QString writeWords(const line::WriteFault& fault)
 {
     switch (fault.why) {
     case line::WriteFailure::HungUp:
-    case line::WriteFailure::ServerLost:
         return SendText::tr("The line to the board was lost (%1): check the cable and the serial device.")
             .arg(fault.port);
+    case line::WriteFailure::ServerLost:
+        return SendText::tr("The serial device server %1 closed the connection before its line could carry the "
+                            "frames: it may not have its serial device open, or another client took it. Check the "
+                            "server and its device, then send again.")
+            .arg(fault.port);
+    case line::WriteFailure::NotConfirmed:
+        return SendText::tr("The serial device server %1 did not confirm within %2 s that it had read the frames: "
+                            "check the server and the board behind it, then send again.")
+            .arg(fault.port)
+            .arg(line::wholeSeconds(line::kWriteTimeout));
     case line::WriteFailure::NotAccepted:
         return SendText::tr("The frame was not sent: %1 did not take it whole (%2).").arg(fault.port, fault.detail);
     case line::WriteFailure::NotDrained:
@@ -125,7 +135,11 @@ Said sayProblem(const board::Problem& problem)
                                  .arg(unusable.value.length)
                                  .arg(protocol::kMaxAreaField)};
             },
-            [](const board::PortUnavailable& unavailable) { return Said {kUnavailable, openWords(unavailable.fault)}; },
+            [](const board::PortUnavailable& unavailable) {
+                // A server that took the connection was reached: its line is what failed.
+                const bool reached = unavailable.fault.why == line::OpenFailure::ClosedByServer;
+                return Said {reached ? kLineFailed : kUnavailable, openWords(unavailable.fault)};
+            },
             [&](const board::SendFailed& failed) {
                 QString words = writeWords(failed.fault);
                 if (failed.temperaturesSent)

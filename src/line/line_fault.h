@@ -12,6 +12,8 @@ namespace line {
 // The board's line runs at this rate, 8 data bits, no parity, 1 stop bit, no flow control
 // (serial/line_settings.h sets a serial port so).
 inline constexpr int kBaudRate = 57600;
+// A start bit, 8 data bits and a stop bit carry each byte.
+inline constexpr int kBitsPerCharacter = 10;
 
 // Longest a device server may take to connect (and, for RFC 2217, to take up the line settings).
 inline constexpr std::chrono::milliseconds kConnectTimeout {3000};
@@ -46,7 +48,8 @@ enum class WriteFailure {
     NotAccepted,     // the driver took only `accepted` of `total` bytes
     NotDrained,      // `left` bytes were still not out after kWriteTimeout; the port is closed
     ServerNotTaking, // a device server took nothing more within kWriteTimeout; the connection is closed
-    ServerLost,      // the device server's connection broke during the write
+    ServerLost,      // the device server's connection broke before its line could carry the frame
+    NotConfirmed,    // a device server did not show in time that it had read the frames
 };
 
 struct WriteFault {

@@ -4,6 +4,12 @@
 
 #include <algorithm>
 
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#else
+#include <sys/socket.h>
+#endif
+
 namespace net {
 
 SocketLine::SocketLine(QString name) : m_name(std::move(name))
@@ -97,6 +103,7 @@ line::Result<line::WriteFault> SocketLine::write(const QByteArray& frame)
     if (!m_open)
         return fault(line::WriteFailure::NotOpen, QStringLiteral("not connected"));
     m_socket.write(encode(frame));
+    m_sessionBytes += frame.size();
     m_socket.flush();
     const bool taken = waitUntil([this] { return !m_open || m_socket.bytesToWrite() == 0; },
                                  QDeadlineTimer(line::kWriteTimeout));
@@ -119,7 +126,54 @@ line::Result<line::WriteFault> SocketLine::write(const QByteArray& frame)
 
 line::Result<line::WriteFault> SocketLine::finish()
 {
+    if (!m_open) {
+        close();
+        return line::Result<line::WriteFault>::done();
+    }
+    const QDeadlineTimer deadline(line::kWriteTimeout);
+    const auto closedEarly = [this] {
+        close();
+        return fault(line::WriteFailure::ServerLost,
+                     QStringLiteral("the server closed the connection before its line could carry the bytes"));
+    };
+    if (m_sessionBytes > 0) {
+        const bool confirmed = confirmRead(deadline);
+        if (!m_open)
+            return closedEarly();
+        if (!confirmed) {
+            close();
+            return fault(line::WriteFailure::NotConfirmed,
+                         QStringLiteral("no answer within %1 ms to a query sent behind the bytes")
+                             .arg(line::kWriteTimeout.count()));
+        }
+        const QDeadlineTimer lineCarried(
+            std::min<qint64>(deadline.remainingTime(), (lineTime(m_sessionBytes) + kDeviceMargin).count()));
+        waitUntil([this] { return !m_open; }, lineCarried);
+        if (!m_open)
+            return closedEarly();
+    }
+    // From here the server's close is the end of the session, not a loss.
+    m_open = false;
+    shutdownSending();
+    waitUntil([this] { return m_socket.state() == QAbstractSocket::UnconnectedState; }, deadline);
+    close();
     return line::Result<line::WriteFault>::done();
+}
+
+std::chrono::milliseconds SocketLine::lineTime(qint64 bytes) const
+{
+    const qint64 baud = line::kBaudRate;
+    return std::chrono::milliseconds((bytes * line::kBitsPerCharacter * 1000 + baud - 1) / baud);
+}
+
+void SocketLine::shutdownSending()
+{
+    m_socket.flush();
+#ifdef Q_OS_WIN
+    ::shutdown(SOCKET(m_socket.socketDescriptor()), SD_SEND);
+#else
+    ::shutdown(int(m_socket.socketDescriptor()), SHUT_WR);
+#endif
 }
 
 QByteArray SocketLine::takeAll()
@@ -178,8 +232,11 @@ QByteArray Rfc2217Line::decode(const QByteArray& received)
                 send(reply);
         } else if (event.kind == TelnetEvent::Kind::Subnegotiation && event.option == telnet::kComPortOption
                    && m_confirmation) {
-            if (const std::optional<ComPortAnswer> answer = comPortAnswer(event.payload))
+            if (const std::optional<ComPortAnswer> answer = comPortAnswer(event.payload)) {
                 m_confirmation->take(*answer);
+                if (answer->command == comport::kSetBaudRate)
+                    m_rateAnswered = true;
+            }
         }
     }
     return decoded.data;
@@ -204,14 +261,22 @@ std::optional<line::OpenFault> Rfc2217Line::negotiate(const QDeadlineTimer& dead
 
     m_confirmation.emplace(m_settings);
     send(lineSettingsRequest(m_settings));
-    const QDeadlineTimer answerDeadline(std::min<qint64>(deadline.remainingTime(), qint64(kSettingsAnswerWait.count())));
-    waitUntil([this] { return !connected() || m_confirmation->complete() || m_confirmation->mismatch(); },
-              answerDeadline);
+    const bool answered = waitUntil(
+        [this] { return !connected() || m_confirmation->complete() || m_confirmation->mismatch(); }, deadline);
     if (!connected())
         return closed();
     if (const std::optional<QString> mismatch = m_confirmation->mismatch())
         return openFault(line::OpenFailure::NotADeviceServer, QStringLiteral("the server set %1").arg(*mismatch));
+    if (!answered)
+        return openFault(line::OpenFailure::TimedOut, QStringLiteral("the server did not answer the line settings in time"));
     return std::nullopt;
+}
+
+bool Rfc2217Line::confirmRead(const QDeadlineTimer& deadline)
+{
+    m_rateAnswered = false;
+    send(baudRateQuery());
+    return waitUntil([this] { return !isOpen() || m_rateAnswered; }, deadline) && isOpen();
 }
 
 } // namespace net

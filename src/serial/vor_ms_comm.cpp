@@ -15,7 +15,8 @@ namespace serial {
 namespace {
 
 static_assert(kParity == QSerialPort::NoParity && kStopBits == QSerialPort::OneStop
-                  && kFlowControl == QSerialPort::NoFlowControl,
+                  && kFlowControl == QSerialPort::NoFlowControl && kDataBits == QSerialPort::Data8
+                  && line::kBitsPerCharacter == 1 + 8 + 1,
               "a device server is asked for the board's line as net::LineSettings spells it");
 constexpr net::LineSettings kServerLine {quint32(kBaudRate), quint8(kDataBits), net::LineSettings::Parity::None,
                                          net::LineSettings::StopBits::One};
@@ -54,6 +55,8 @@ line::Result<line::OpenFault> VorMsComm::open(const QString& portName)
     if (m_waiting)
         return line::OpenFault {line::OpenFailure::Busy, portName, {}};
     close();
+    // No wait of the old line is running (it would have made this open Busy), so it can go now.
+    m_line.reset();
     m_portName = portName;
     std::variant<std::unique_ptr<line::Line>, line::OpenFault> opened = [&] {
         const QScopedValueRollback waiting(m_waiting, true);
@@ -71,11 +74,11 @@ line::Result<line::OpenFault> VorMsComm::open(const QString& portName)
 
 void VorMsComm::close()
 {
-    // Released later: close() may be called from inside one of the line's own signals.
-    if (std::unique_ptr<line::Line> closing = std::exchange(m_line, nullptr)) {
-        closing->disconnect(this);
-        closing->close();
-        closing.release()->deleteLater();
+    // The closed line is kept until the next open: close() may come from inside one of the
+    // line's own signals, or from an event handled while a write of the line waits.
+    if (m_line) {
+        m_line->disconnect(this);
+        m_line->close();
     }
 }
 
