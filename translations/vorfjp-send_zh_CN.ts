@@ -90,31 +90,46 @@
     </message>
     <message>
         <location filename="../src/cli/send_run.cpp" line="38"/>
-        <source>The serial device server %1 cannot be reached (refused, unknown host, no answer within 3 s, or closed by the server): check its address and port and that it runs.</source>
-        <translation>无法连接串口服务器 %1（被拒绝、主机未知、3 秒内无应答或被服务器关闭）：请检查其地址和端口，并确认它正在运行。</translation>
+        <source>The serial device server %1 cannot be reached (refused, unknown host, no answer within 3 s, or not a serial device server): check its address and port and that it runs.</source>
+        <translation>无法连接串口服务器 %1（被拒绝、主机未知、3 秒内无应答，或对方不是串口服务器）：请检查其地址和端口，并确认它正在运行。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="46"/>
+        <location filename="../src/cli/send_run.cpp" line="43"/>
+        <source>The serial device server %1 took the connection and closed it: it cannot open its serial device, or another client holds it. Check the server&apos;s device and settings, then send again.</source>
+        <translation>串口服务器 %1 接受连接后又关闭了它：它打不开自己的串口设备，或串口正被别的客户端占用。请检查服务器的串口设备和设置，然后重新发送。</translation>
+    </message>
+    <message>
+        <location filename="../src/cli/send_run.cpp" line="52"/>
         <source>The serial port %1 cannot be opened.</source>
         <translation>无法打开串口 %1。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="105"/>
+        <location filename="../src/cli/send_run.cpp" line="118"/>
         <source>The board did not answer the connection test in time.</source>
         <translation>显示屏没有在规定时间内回答连接测试。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="109"/>
+        <location filename="../src/cli/send_run.cpp" line="122"/>
         <source>The line to the board was lost: check the cable and the serial device.</source>
         <translation>与显示屏的串口连接断开了：请检查串口线和串口设备。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="114"/>
+        <location filename="../src/cli/send_run.cpp" line="126"/>
+        <source>The serial device server %1 closed the connection before its line could carry the frames: it may not have its serial device open, or another client took it. Check the server and its device, then send again.</source>
+        <translation>串口服务器 %1 在数据送上串口之前关闭了连接：它可能没有打开自己的串口设备，或串口被别的客户端占去了。请检查服务器和它的串口设备，然后重新发送。</translation>
+    </message>
+    <message>
+        <location filename="../src/cli/send_run.cpp" line="134"/>
+        <source>The serial device server %1 did not confirm in time that it had read the frames: check the server and the board behind it, then send again.</source>
+        <translation>串口服务器 %1 没有及时确认收到数据帧：请检查服务器和它后面的显示屏，然后重新发送。</translation>
+    </message>
+    <message>
+        <location filename="../src/cli/send_run.cpp" line="142"/>
         <source>The frame was not sent: the port did not take it.</source>
         <translation>数据没有发送到显示屏：串口没有接受数据帧。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="140"/>
+        <location filename="../src/cli/send_run.cpp" line="168"/>
         <source>The content file %1 cannot be used:</source>
         <translation>无法使用显示内容文件 %1：</translation>
     </message>

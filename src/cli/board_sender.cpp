@@ -65,6 +65,15 @@ DeliveryReport OwnPortSender::weather(const QByteArray& temperatures, const QByt
     return report;
 }
 
+DeliveryReport OwnPortSender::finish()
+{
+    const boardlink::SendOutcome finished = m_link.finish();
+    if (finished.ok)
+        return {Delivery::Sent, 0, QString()};
+    return {finished.problem == boardlink::SendProblem::LineLost ? Delivery::ServerHungUp : Delivery::NotConfirmed, 0,
+            finished.reason};
+}
+
 WindowSender::WindowSender(QString socketPath, QString portName)
     : m_socketPath(std::move(socketPath)), m_portName(std::move(portName))
 {
@@ -126,6 +135,11 @@ DeliveryReport WindowSender::weather(const QByteArray& temperatures, const QByte
     boardlink::runWeatherSequence(
         {[&] { return sendOne(temperatures); }, boardlink::eventLoopPause, [&] { return sendOne(dots); }});
     return report;
+}
+
+DeliveryReport WindowSender::finish()
+{
+    return {Delivery::Sent, 0, QString()};
 }
 
 } // namespace cli

@@ -10,7 +10,10 @@
 
 namespace cli {
 
-enum class Delivery { Sent, Answered, NoAnswer, WriteFailed, LineLost };
+// ServerHungUp and NotConfirmed come only from finish(), over a device server: the server ended
+// the connection before its line could carry the frames, or did not show in time that it had
+// read them.
+enum class Delivery { Sent, Answered, NoAnswer, WriteFailed, LineLost, ServerHungUp, NotConfirmed };
 
 struct DeliveryReport {
     Delivery delivery = Delivery::WriteFailed;
@@ -26,6 +29,8 @@ public:
     virtual DeliveryReport test(quint8 deviceId, int timeoutMs) = 0;
     // The weather send: the temperatures, the pause, the dots.
     virtual DeliveryReport weather(const QByteArray& temperatures, const QByteArray& dots) = 0;
+    // After the last command: Sent once every frame sent can be on the line to the board.
+    virtual DeliveryReport finish() = 0;
 };
 
 // A port of its own, opened by the link.
@@ -36,6 +41,8 @@ public:
     DeliveryReport send(const QByteArray& frame) override;
     DeliveryReport test(quint8 deviceId, int timeoutMs) override;
     DeliveryReport weather(const QByteArray& temperatures, const QByteArray& dots) override;
+    // Closes the port: a device server's connection ends only once its line can have the frames.
+    DeliveryReport finish() override;
 
 private:
     boardlink::BoardLink m_link;
@@ -50,6 +57,8 @@ public:
     DeliveryReport send(const QByteArray& frame) override;
     DeliveryReport test(quint8 deviceId, int timeoutMs) override;
     DeliveryReport weather(const QByteArray& temperatures, const QByteArray& dots) override;
+    // Nothing to end: the window keeps its port open, and each frame was done when it said so.
+    DeliveryReport finish() override;
 
 private:
     DeliveryReport ask(const QByteArray& frame, bool awaitAnswer, int timeoutMs) const;

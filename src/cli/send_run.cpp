@@ -36,7 +36,13 @@ QString openProblemText(const boardlink::OpenOutcome& opened, const QString& cho
             .arg(opened.portName);
     case boardlink::OpenProblem::ServerUnreachable:
         return SendText::tr("The serial device server %1 cannot be reached (refused, unknown host, no answer "
-                            "within 3 s, or closed by the server): check its address and port and that it runs.")
+                            "within 3 s, or not a serial device server): check its address and port and that it "
+                            "runs.")
+            .arg(opened.portName);
+    case boardlink::OpenProblem::ServerClosed:
+        return SendText::tr("The serial device server %1 took the connection and closed it: it cannot open its "
+                            "serial device, or another client holds it. Check the server's device and settings, "
+                            "then send again.")
             .arg(opened.portName);
     case boardlink::OpenProblem::Busy:
     case boardlink::OpenProblem::None:
@@ -68,17 +74,24 @@ public:
         const boardlink::OpenOutcome opened = own->open(choice);
         if (!opened.ok) {
             err << "vorfjp-send: " << openProblemText(opened, choice) << Qt::endl;
-            status = kUnavailable;
+            // A server that took the connection was reached: its line is what failed.
+            status = opened.problem == boardlink::OpenProblem::ServerClosed ? kLineFailed : kUnavailable;
             return nullptr;
         }
+        m_portName = opened.portName;
         m_sender = std::move(own);
         return m_sender.get();
     }
+
+    // The line the commands went to; null while none was needed.
+    BoardSender* opened() const { return m_sender.get(); }
+    QString portName() const { return m_portName; }
 
 private:
     const SendOptions& m_options;
     QString m_socketPath;
     std::unique_ptr<BoardSender> m_sender;
+    QString m_portName; // of a port of its own
 };
 
 } // namespace
@@ -93,7 +106,7 @@ int listPorts(QTextStream& out)
 
 namespace {
 
-int reportDelivery(const DeliveryReport& report, QTextStream& out, QTextStream& err)
+int reportDelivery(const DeliveryReport& report, const QString& portName, QTextStream& out, QTextStream& err)
 {
     switch (report.delivery) {
     case Delivery::Sent:
@@ -107,6 +120,21 @@ int reportDelivery(const DeliveryReport& report, QTextStream& out, QTextStream& 
     case Delivery::LineLost:
         err << "vorfjp-send: "
             << SendText::tr("The line to the board was lost: check the cable and the serial device.") << Qt::endl;
+        return kLineFailed;
+    case Delivery::ServerHungUp:
+        err << "vorfjp-send: "
+            << SendText::tr("The serial device server %1 closed the connection before its line could carry the "
+                            "frames: it may not have its serial device open, or another client took it. Check the "
+                            "server and its device, then send again.")
+                   .arg(portName)
+            << Qt::endl;
+        return kLineFailed;
+    case Delivery::NotConfirmed:
+        err << "vorfjp-send: "
+            << SendText::tr("The serial device server %1 did not confirm in time that it had read the frames: "
+                            "check the server and the board behind it, then send again.")
+                   .arg(portName)
+            << Qt::endl;
         return kLineFailed;
     case Delivery::WriteFailed:
         break;
@@ -175,10 +203,14 @@ int runSend(const SendOptions& options, const QString& socketPath, const Weather
             report = sender->send(built.frames[0]);
             break;
         }
-        status = reportDelivery(report, out, err);
+        status = reportDelivery(report, line.portName(), out, err);
         if (status != kDone)
             return status;
     }
+    // The last frame is done only once the line can have it: a device server may drop what
+    // its device has not yet sent on when the connection ends.
+    if (BoardSender* sender = line.opened())
+        return reportDelivery(sender->finish(), line.portName(), out, err);
     return kDone;
 }
 

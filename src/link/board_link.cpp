@@ -29,9 +29,10 @@ OpenProblem problemOf(serial::VorMsComm::OpenFailure failure)
     case serial::VorMsComm::OpenFailure::Refused:
     case serial::VorMsComm::OpenFailure::UnknownHost:
     case serial::VorMsComm::OpenFailure::TimedOut:
-    case serial::VorMsComm::OpenFailure::ClosedByServer:
     case serial::VorMsComm::OpenFailure::NotADeviceServer:
         return OpenProblem::ServerUnreachable;
+    case serial::VorMsComm::OpenFailure::ClosedByServer:
+        return OpenProblem::ServerClosed;
     case serial::VorMsComm::OpenFailure::Busy:
         return OpenProblem::Busy;
     }
@@ -112,6 +113,21 @@ SendOutcome BoardLink::send(const QByteArray& frame)
                                 : m_lostDuringWrite ? SendProblem::LineLost
                                                     : SendProblem::NotAccepted;
     return {false, problem, written.reason};
+}
+
+SendOutcome BoardLink::finish()
+{
+    serial::VorMsComm::WriteResult finished;
+    {
+        const QScopedValueRollback writing(m_writing, true);
+        m_lostDuringWrite = false;
+        finished = m_comm->finish();
+    }
+    if (finished.ok)
+        return {true, SendProblem::None, QString()};
+    if (finished.busy)
+        return {false, SendProblem::Busy, finished.reason};
+    return {false, m_lostDuringWrite ? SendProblem::LineLost : SendProblem::NotAccepted, finished.reason};
 }
 
 SendOutcome BoardLink::sendConnectionTest(quint8 deviceId)

@@ -29,7 +29,8 @@ enum class OpenProblem {
     NoSuchDevice,
     InUse,
     NoPermission,
-    ServerUnreachable, // a tcp:// or rfc2217:// device server: refused, unknown, silent, hung up
+    ServerUnreachable, // a tcp:// or rfc2217:// device server: refused, unknown, silent, not one
+    ServerClosed,      // a device server took the connection and closed it: its device cannot be opened, or is held
     Busy,              // another open or write was still waiting for the line
     Other,
 };
@@ -82,6 +83,11 @@ public:
     // Writes one whole frame. A port that could not take it is closed: it is of no further use
     // until it is opened again.
     SendOutcome send(const QByteArray& frame);
+
+    // Closes the port at the end of a session so that no frame sent is lost (see
+    // serial::VorMsComm::finish). LineLost when the line went before the frames could be on it,
+    // NotAccepted when a device server did not confirm them; the port is closed in every case.
+    SendOutcome finish();
 
     // Writes the connection test frame, then sets the receive threshold to the shortest reply,
     // whatever the write did: the answer is read from the receive events.

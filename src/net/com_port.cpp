@@ -49,6 +49,11 @@ QByteArray lineSettingsRequest(const LineSettings& settings)
            + setting(kSetControl, oneByte(kNoFlowControl));
 }
 
+QByteArray baudRateQuery()
+{
+    return setting(kSetBaudRate, QByteArray(4, '\0'));
+}
+
 std::optional<ComPortAnswer> comPortAnswer(const QByteArray& payload)
 {
     if (payload.isEmpty())

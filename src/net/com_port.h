@@ -31,6 +31,12 @@ inline constexpr quint8 kNoFlowControl = 1;
 // flow control, in that order, ready for the wire.
 QByteArray lineSettingsRequest(const LineSettings& settings);
 
+// SET-BAUDRATE with the value 0, which asks the server for its current rate and
+// changes nothing on the line (RFC 2217). The server answers it in the order of the
+// stream, so its answer shows that the server has read everything sent before it:
+// FF FA 2C 01 00 00 00 00 FF F0, answered e.g. with FF FA 2C 65 00 00 E1 00 FF F0.
+QByteArray baudRateQuery();
+
 // One answer of the server to a setting: which setting and the value it now has.
 struct ComPortAnswer {
     quint8 command = 0; // the client's command code it answers (1..5)

@@ -5,6 +5,12 @@
 
 #include <algorithm>
 
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#else
+#include <sys/socket.h>
+#endif
+
 namespace net {
 
 using Protocol = ServerAddress::Protocol;
@@ -30,6 +36,8 @@ SocketLine::ConnectResult SocketLine::connectTo(const ServerAddress& address, co
     m_decoder = {};
     m_options = {};
     m_confirmation.reset();
+    m_settings = settings;
+    m_sessionBytes = 0;
     const QDeadlineTimer deadline(timeout);
     m_socket.connectToHost(address.host, address.port);
     const bool settled = waitUntil(
@@ -58,7 +66,7 @@ SocketLine::ConnectResult SocketLine::connectTo(const ServerAddress& address, co
     }
     m_input.clear();
     m_open = true;
-    return {};
+    return ConnectResult::opened();
 }
 
 SocketLine::ConnectResult SocketLine::negotiate(const LineSettings& settings, const QDeadlineTimer& deadline)
@@ -78,15 +86,17 @@ SocketLine::ConnectResult SocketLine::negotiate(const LineSettings& settings, co
 
     m_confirmation.emplace(settings);
     m_socket.write(lineSettingsRequest(settings));
-    const QDeadlineTimer answerDeadline(
-        std::min<qint64>(deadline.remainingTime(), qint64(kSettingsAnswerWait.count())));
-    waitUntil([&] { return !connected() || m_confirmation->complete() || m_confirmation->mismatch(); },
-              answerDeadline);
+    // The answers also show that the server has its serial device open: one that cannot
+    // open it hangs up instead of answering.
+    const bool answered = waitUntil(
+        [&] { return !connected() || m_confirmation->complete() || m_confirmation->mismatch(); }, deadline);
     if (!connected())
         return closed();
     if (const std::optional<QString> mismatch = m_confirmation->mismatch())
         return {Failure::SettingsRefused, QStringLiteral("the server set %1").arg(*mismatch)};
-    return {};
+    if (!answered)
+        return {Failure::TimedOut, QStringLiteral("the server did not answer the line settings in time")};
+    return ConnectResult::opened();
 }
 
 SocketLine::ConnectResult SocketLine::socketFailure() const
@@ -113,11 +123,70 @@ void SocketLine::close()
     m_input.clear();
 }
 
+SocketLine::FinishResult SocketLine::finish(std::chrono::milliseconds timeout)
+{
+    if (!m_open) {
+        close();
+        return {FinishOutcome::NotOpen, QStringLiteral("not connected")};
+    }
+    const QDeadlineTimer deadline(timeout);
+    const auto closedEarly = [this] {
+        close();
+        return FinishResult {FinishOutcome::ClosedByServer,
+                             QStringLiteral("the server closed the connection before its line could carry the bytes")};
+    };
+    if (m_sessionBytes > 0) {
+        if (m_protocol == Protocol::Rfc2217) {
+            m_queryAnswered = false;
+            m_socket.write(baudRateQuery());
+            const bool answered = waitUntil([this] { return !m_open || m_queryAnswered; }, deadline);
+            if (!m_open)
+                return closedEarly();
+            if (!answered) {
+                close();
+                return {FinishOutcome::NotConfirmed,
+                        QStringLiteral("no answer within %1 ms to a query sent behind the bytes").arg(timeout.count())};
+            }
+        }
+        const QDeadlineTimer lineCarried(
+            std::min<qint64>(deadline.remainingTime(), (lineTime(m_sessionBytes) + kDeviceMargin).count()));
+        waitUntil([this] { return !m_open; }, lineCarried);
+        if (!m_open)
+            return closedEarly();
+    }
+    // From here the server's close is the end of the session, not a loss.
+    m_open = false;
+    shutdownSending();
+    waitUntil([this] { return m_socket.state() == QAbstractSocket::UnconnectedState; }, deadline);
+    close();
+    return {FinishOutcome::Done, {}};
+}
+
+std::chrono::milliseconds SocketLine::lineTime(qint64 bytes) const
+{
+    // A start bit, the data bits, the parity bit if any and the stop bits.
+    const qint64 bitsPerByte = 1 + m_settings.dataBits + (m_settings.parity == LineSettings::Parity::None ? 0 : 1)
+                               + qint64(m_settings.stopBits);
+    const qint64 baud = std::max<qint64>(m_settings.baudRate, 1);
+    return std::chrono::milliseconds((bytes * bitsPerByte * 1000 + baud - 1) / baud);
+}
+
+void SocketLine::shutdownSending()
+{
+    m_socket.flush();
+#ifdef Q_OS_WIN
+    ::shutdown(SOCKET(m_socket.socketDescriptor()), SD_SEND);
+#else
+    ::shutdown(int(m_socket.socketDescriptor()), SHUT_WR);
+#endif
+}
+
 SocketLine::WriteResult SocketLine::write(const QByteArray& data, std::chrono::milliseconds timeout)
 {
     if (!m_open)
         return {WriteOutcome::NotOpen, QStringLiteral("not connected")};
     m_socket.write(m_protocol == Protocol::Rfc2217 ? escapeData(data) : data);
+    m_sessionBytes += data.size();
     m_socket.flush();
     const bool taken = waitUntil([this] { return !m_open || m_socket.bytesToWrite() == 0; }, QDeadlineTimer(timeout));
     if (!m_open)
@@ -177,8 +246,11 @@ void SocketLine::handleEvents(const Decoded& decoded)
                 m_socket.write(reply);
         } else if (event.kind == TelnetEvent::Kind::Subnegotiation && event.option == telnet::kComPortOption
                    && m_confirmation) {
-            if (const std::optional<ComPortAnswer> answer = comPortAnswer(event.payload))
+            if (const std::optional<ComPortAnswer> answer = comPortAnswer(event.payload)) {
                 m_confirmation->take(*answer);
+                if (answer->command == comport::kSetBaudRate)
+                    m_queryAnswered = true;
+            }
         }
     }
 }

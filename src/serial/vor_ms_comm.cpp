@@ -104,11 +104,10 @@ VorMsComm::OpenResult VorMsComm::openServer(const QString& name)
 {
     const std::optional<net::ServerAddress> address = serverAddressForChoice(name);
     m_serverName = choiceForServerAddress(*address);
-    net::SocketLine::ConnectResult connected;
-    {
+    const net::SocketLine::ConnectResult connected = [&] {
         const QScopedValueRollback waiting(m_waiting, true);
-        connected = m_server->connectTo(*address, kServerLine, kConnectTimeout);
-    }
+        return m_server->connectTo(*address, kServerLine, kConnectTimeout);
+    }();
     if (connected.ok())
         return {true, {}, OpenFailure::None};
     const QString server = std::exchange(m_serverName, QString());
@@ -122,7 +121,7 @@ VorMsComm::OpenResult serverFailure(const net::SocketLine::ConnectResult& connec
     using OpenFailure = VorMsComm::OpenFailure;
     const auto tr = [](const char* text) { return VorMsComm::tr(text); };
     using Failure = net::SocketLine::Failure;
-    switch (connected.failure) {
+    switch (connected.failure()) {
     case Failure::Refused:
         return {false,
                 tr("无法连接串口服务器 %1：对方拒绝连接。请检查地址和端口号是否正确，"
@@ -136,12 +135,12 @@ VorMsComm::OpenResult serverFailure(const net::SocketLine::ConnectResult& connec
                 tr("连接串口服务器 %1 超时：%2 秒内没有完成连接（%3）。请检查网络连接和服务器地址，然后再试。")
                     .arg(server)
                     .arg(seconds(VorMsComm::kConnectTimeout))
-                    .arg(connected.detail),
+                    .arg(connected.detail()),
                 OpenFailure::TimedOut};
     case Failure::ClosedByServer:
         return {false,
-                tr("串口服务器 %1 关闭了连接。它的串口可能正被别的客户端使用，或服务器不接受这种连接。"
-                   "请检查服务器的设置后再试。").arg(server),
+                tr("串口服务器 %1 接受连接后又关闭了连接：它可能打不开自己的串口设备，或串口正被别的客户端使用，"
+                   "或服务器不接受这种连接。请检查服务器上的串口设备和服务器的设置后再试。").arg(server),
                 OpenFailure::ClosedByServer};
     case Failure::NoComPortOption:
     case Failure::SettingsRefused:
@@ -150,13 +149,12 @@ VorMsComm::OpenResult serverFailure(const net::SocketLine::ConnectResult& connec
                    "或在服务器上设好串口参数后改用 tcp:// 连接。")
                     .arg(server)
                     .arg(kBaudRate)
-                    .arg(connected.detail),
+                    .arg(connected.detail()),
                 OpenFailure::NotADeviceServer};
-    case Failure::None:
     case Failure::Other:
         break;
     }
-    return {false, tr("无法连接串口服务器 %1：%2。").arg(server, connected.detail), OpenFailure::Other};
+    return {false, tr("无法连接串口服务器 %1：%2。").arg(server, connected.detail()), OpenFailure::Other};
 }
 
 } // namespace
@@ -209,6 +207,39 @@ VorMsComm::WriteResult VorMsComm::write(const QByteArray& frame)
         return {false, tr("串口没有打开，数据没有发出。请先点击“打开串口”。")};
     const QScopedValueRollback waiting(m_waiting, true);
     return m_server->isOpen() ? writeServer(frame) : writeSerial(frame);
+}
+
+VorMsComm::WriteResult VorMsComm::finish()
+{
+    if (m_waiting)
+        return {false, tr("上一次发送或连接还没有结束，串口没有关闭。请稍候再试。"), true};
+    if (m_serverName.isEmpty()) {
+        close();
+        return {true, {}};
+    }
+    const QString server = m_serverName;
+    net::SocketLine::FinishResult finished;
+    {
+        const QScopedValueRollback waiting(m_waiting, true);
+        finished = m_server->finish(kWriteTimeout);
+    }
+    m_serverName.clear();
+    switch (finished.outcome) {
+    case net::SocketLine::FinishOutcome::Done:
+        return {true, {}};
+    case net::SocketLine::FinishOutcome::NotConfirmed:
+        return {false, tr("串口服务器 %1 在 %2 秒内没有确认收到数据（%3），连接已关闭，数据可能没有送到显示屏。"
+                          "请检查服务器和它后面的显示屏，然后重新发送。")
+                           .arg(server)
+                           .arg(seconds(kWriteTimeout))
+                           .arg(finished.detail)};
+    case net::SocketLine::FinishOutcome::ClosedByServer:
+    case net::SocketLine::FinishOutcome::NotOpen:
+        break;
+    }
+    return {false, tr("串口服务器 %1 在数据送上串口之前关闭了连接，数据可能没有送到显示屏。它可能打不开自己的串口设备，"
+                      "或串口正被别的客户端使用。请检查服务器和它的串口设备，然后重新发送。")
+                       .arg(server)};
 }
 
 VorMsComm::WriteResult VorMsComm::writeServer(const QByteArray& frame)

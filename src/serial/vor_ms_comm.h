@@ -107,6 +107,14 @@ public:
     // no tail of the frame follows later), or another wait is running.
     WriteResult write(const QByteArray& frame);
 
+    // Closes the port at the end of a sender's session (open, a few frames, gone) so that
+    // no frame written is lost. A serial port is closed as close() closes it. A device
+    // server's connection ends only once the server can have put every frame on its line
+    // (net::SocketLine::finish), within kWriteTimeout. Fails when the server hung up before
+    // (then also portLost) or, over RFC 2217, did not show in time that it had read the
+    // frames. The port is closed in every case; busy as for write().
+    WriteResult finish();
+
     void setRThreshold(int bytes);
     int rThreshold() const;
 

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 
 namespace {
 
@@ -157,5 +158,44 @@ TEST_F(WindowOnADeviceServer, ServerGoneIsOneMessageAndTheNextSendReconnects)
     EXPECT_TRUE(boxes.seen()[0].text.contains(QStringLiteral("断开")));
     EXPECT_EQ(boxes.seen()[1].text, QStringLiteral("找到 9 号设备~！"));
 }
+
+struct DevicelessRow {
+    const char* name;
+    const char* accepter;
+    const char* scheme;
+    const char* message; // a part of the one message the window shows
+};
+
+void PrintTo(const DevicelessRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class WindowOnAServerWithoutItsDevice : public WindowOnADeviceServer,
+                                        public ::testing::WithParamInterface<DevicelessRow> {};
+
+// ser2net in front of a device it cannot open: it takes the connection, says so in plain text
+// and hangs up. Over RFC 2217 that comes before the line settings are answered, so the port does
+// not open; a raw connection has no answers to wait for and is lost right after the send.
+TEST_P(WindowOnAServerWithoutItsDevice, IsOneMessage)
+{
+    ASSERT_TRUE(server.start(QString::fromLatin1(GetParam().accepter), m_dir.filePath(QStringLiteral("no-such-tty")),
+                             QStringLiteral("57600n81")))
+        << server.errorString().toStdString();
+    choose(QStringLiteral("%1://127.0.0.1:%2").arg(QLatin1String(GetParam().scheme)).arg(server.port()));
+    click("SendFJCommand");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.seen().empty(); }, 5000));
+    EXPECT_EQ(lamp(), QColor(0, 0, 0));
+    EXPECT_FALSE(form->vorMsComm().portOpen());
+    EXPECT_TRUE(boxes.seen().front().text.contains(QString::fromUtf8(GetParam().message)))
+        << boxes.seen().front().text.toStdString();
+    EXPECT_EQ(boxes.seen().size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ser2net, WindowOnAServerWithoutItsDevice,
+    ::testing::Values(DevicelessRow {"Rfc2217", "telnet(rfc2217),tcp", "rfc2217", "关闭了连接"},
+                      DevicelessRow {"RawTcp", "tcp", "tcp", "断开"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

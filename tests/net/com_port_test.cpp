@@ -31,6 +31,12 @@ TEST(LineSettingsRequest, BaudRateWithAByte255IsEscaped)
     EXPECT_TRUE(net::lineSettingsRequest(odd).startsWith(QByteArray::fromHex("FFFA2C010001FFFF00FFF0")));
 }
 
+TEST(BaudRateQuery, AsksForTheCurrentRateWithTheValueZero)
+{
+    // RFC 2217: SET-BAUDRATE whose 4-byte value 0 requests the current baud rate.
+    EXPECT_EQ(net::baudRateQuery().toHex(' '), QByteArray::fromHex("FFFA2C0100000000FFF0").toHex(' '));
+}
+
 struct AnswerRow {
     const char* name;
     const char* payload;

@@ -331,6 +331,55 @@ TEST(DeviceServerFailures, TelnetServerThatNeverAnswersTimesOut)
     EXPECT_FALSE(comm.portOpen());
 }
 
+// A Telnet server that takes up the com port option and, when it answersSettings, answers the
+// board's line settings; nothing else, so a query behind the frames stays unanswered. The bytes
+// are RFC 2217's.
+class CannedComPortServer {
+public:
+    explicit CannedComPortServer(bool answersSettings)
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this, answersSettings] {
+            QTcpSocket* client = m_server.nextPendingConnection();
+            QObject::connect(client, &QTcpSocket::readyRead, client, [client, answersSettings] {
+                const QByteArray got = client->readAll();
+                if (got.contains(QByteArray::fromHex("FFFB2C"))) // WILL COM-PORT-OPTION
+                    client->write(QByteArray::fromHex("FFFD2C"));
+                if (answersSettings && got.contains(QByteArray::fromHex("FFFA2C010000E100FFF0")))
+                    client->write(QByteArray::fromHex("FFFA2C650000E100FFF0" "FFFA2C6608FFF0" "FFFA2C6701FFF0"
+                                                      "FFFA2C6801FFF0"));
+            });
+        });
+    }
+
+    QString choice() const { return rfc2217Choice(m_server.serverPort()); }
+
+private:
+    QTcpServer m_server;
+};
+
+TEST(DeviceServerFailures, TelnetServerThatLeavesTheLineSettingsUnansweredDoesNotOpen)
+{
+    const CannedComPortServer server(false);
+    VorMsComm comm;
+    const auto opened = comm.open(server.choice());
+    EXPECT_FALSE(opened.ok) << "a server that has not set its line is no open port";
+    EXPECT_EQ(opened.failure, VorMsComm::OpenFailure::TimedOut);
+    EXPECT_FALSE(comm.portOpen());
+}
+
+TEST(DeviceServerFailures, TelnetServerThatDoesNotConfirmTheFramesFailsTheEnd)
+{
+    const CannedComPortServer server(true);
+    VorMsComm comm;
+    ASSERT_TRUE(comm.open(server.choice()).ok);
+    ASSERT_TRUE(comm.write(protocol::connectionTestFrame(kEveryBoard)).ok);
+    const auto finished = comm.finish();
+    EXPECT_FALSE(finished.ok);
+    EXPECT_TRUE(finished.reason.contains(QStringLiteral("没有确认收到数据"))) << finished.reason.toStdString();
+    EXPECT_FALSE(comm.portOpen());
+}
+
 TEST(DeviceServerFailures, PeerThatNeverReadsFailsTheSendWithinItsBound)
 {
     const RawSocket stalled(RawSocket::Kind::ListeningNeverAccepting);
