@@ -37,7 +37,7 @@ MainForm::MainForm(MainFormOptions options, QWidget* parent) : QWidget(parent), 
     setup.clock = m_options.clock;
     setup.draw = [this](const QString& text) { return DrawWeatherText(text); };
     setup.pause = [](std::chrono::milliseconds pause) { PubModule::WaitMs(qint32(pause.count())); };
-    setup.save = [this](const storage::BoardContent& content) { return SaveBoardSettings(content); };
+    setup.save = [this](const storage::BoardContent& sent) { return SaveBoardSettings(sent); };
     m_engine = std::make_unique<board::BoardEngine>(*m_port, std::move(setup));
     connectHandlers();
     lendPort();

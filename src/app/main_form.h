@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+class QFileSystemWatcher;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -88,12 +89,23 @@ private:
     void OpenCommPort();
     // The content as the window's fields hold it now, with the device number to address.
     board::Draft draft() const;
+    // The same, after taking in what other writers changed in the content file.
+    board::Draft currentDraft();
     // Tells the operator what went wrong, if anything; takes in what the send saved.
     void showOutcome(const board::Outcome& outcome);
     // Draws the weather text into DotBuffer; the dots, or why the text cannot be drawn.
     board::Drawn DrawWeatherText(const QString& text);
-    storage::SaveResult SaveBoardSettings(const storage::BoardContent& content);
+    storage::UpdateResult SaveBoardSettings(const storage::BoardContent& sent);
     std::optional<QString> LoadBoardSettings();
+    // The field that shows a field of the content; null for the names and areas, which no field
+    // edits.
+    CellLimitedEdit* fieldEdit(storage::Field field) const;
+    // Shows the content; with keepEdits, fields the operator edited keep their text.
+    void takeContent(const storage::BoardContent& content, bool keepEdits);
+    // Takes in a change of the content file made by another writer.
+    void keepUp();
+    void watchContentFile();
+    void sentAndSaved(const storage::BoardContent& saved);
     void VorMsComm_PortLost(const line::LineLoss& loss);
 
     MainFormOptions m_options;
@@ -105,6 +117,10 @@ private:
     // The content file as last loaded or saved: the display areas with the characters their
     // captions show, the names, and the values the fields were given.
     storage::BoardContent m_content;
+    // The texts the fields were last given from the file: a field whose text differs has been
+    // edited by the operator.
+    storage::BoardContent m_shown;
+    QFileSystemWatcher* m_watcher = nullptr;
 
     // The line to the board; it owns the serial control VorMsComm.
     boardlink::BoardLink* m_link = nullptr;

@@ -19,7 +19,7 @@ void MainForm::OpenCommPort()
 
 void MainForm::FindCommand_Click()
 {
-    showOutcome(m_engine->run(board::Command::Test, [this] { return draft(); }));
+    showOutcome(m_engine->run(board::Command::Test, [this] { return currentDraft(); }));
 }
 
 void MainForm::VorMsComm_OnComm(serial::VorMsComm::CommEvent event)

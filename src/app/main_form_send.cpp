@@ -11,17 +11,17 @@ namespace app {
 
 void MainForm::SendFJCommand_Click()
 {
-    showOutcome(m_engine->run(board::Command::Rooms, [this] { return draft(); }));
+    showOutcome(m_engine->run(board::Command::Rooms, [this] { return currentDraft(); }));
 }
 
 void MainForm::SendWBCommand_Click()
 {
-    showOutcome(m_engine->run(board::Command::Rates, [this] { return draft(); }));
+    showOutcome(m_engine->run(board::Command::Rates, [this] { return currentDraft(); }));
 }
 
 void MainForm::SeTimeCommand_Click()
 {
-    showOutcome(m_engine->run(board::Command::Time, [this] { return draft(); }));
+    showOutcome(m_engine->run(board::Command::Time, [this] { return currentDraft(); }));
 }
 
 void MainForm::TxtSendCommand_Click()
@@ -30,7 +30,7 @@ void MainForm::TxtSendCommand_Click()
     showOutcome(m_engine->run(board::Command::Weather, [this]() -> std::optional<board::Draft> {
         if (!isVisible())
             return std::nullopt;
-        return draft();
+        return currentDraft();
     }));
 }
 
@@ -56,10 +56,16 @@ board::Draft MainForm::draft() const
     return now;
 }
 
+board::Draft MainForm::currentDraft()
+{
+    keepUp();
+    return draft();
+}
+
 void MainForm::showOutcome(const board::Outcome& outcome)
 {
     if (outcome.saved)
-        m_content = *outcome.saved;
+        sentAndSaved(*outcome.saved);
     if (outcome.ok())
         return;
     if (const QString message = board::operatorMessage(outcome.problem()); !message.isEmpty())

@@ -134,11 +134,11 @@ Outcome BoardEngine::sendWeather(const DraftSource& source, const Draft& first)
 
 Outcome BoardEngine::saved(const Draft& draft)
 {
-    const storage::SaveResult written = m_setup.save(draft.content);
-    if (!written.ok)
+    const storage::UpdateResult written = m_setup.save(draft.content);
+    if (!written.content)
         return SaveFailed {written.error};
     Outcome done = Outcome::done();
-    done.saved = draft.content;
+    done.saved = written.content;
     return done;
 }
 

@@ -20,7 +20,7 @@
 #include "protocol/dot_matrix.h"
 #include "protocol/frame.h"
 #include "storage/board_content.h"
-#include "storage/content_file.h"
+#include "storage/content_update.h"
 
 #include <QDateTime>
 #include <QString>
@@ -57,8 +57,9 @@ struct EngineSetup {
     // test: how long to wait for the board's answer; nullopt: the answer comes as the owner's
     // receive event (the window).
     std::optional<std::chrono::milliseconds> answerWait;
-    // Rewrites the content file after rooms, rates and weather with the content that was sent.
-    std::function<storage::SaveResult(const storage::BoardContent& sent)> save;
+    // Rewrites the content file after rooms, rates and weather with the content that was sent;
+    // gives the file as it stands afterwards.
+    std::function<storage::UpdateResult(const storage::BoardContent& sent)> save;
 };
 
 class BoardEngine {

@@ -7,4 +7,8 @@ struct Overloaded : Handlers... {
     using Handlers::operator()...;
 };
 
+// Spelled out for compilers without deduction for aggregates.
+template <typename... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
+
 } // namespace board

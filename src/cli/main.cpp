@@ -1,4 +1,5 @@
 // vorfjp-send: the window's commands for scripts and timers, without a display.
+#include "cli/content_run.h"
 #include "cli/exit_status.h"
 #include "cli/send_options.h"
 #include "cli/send_run.h"
@@ -81,5 +82,11 @@ int main(int argc, char** argv)
     }
     if (parsed.options->listPorts)
         return cli::listPorts(out);
+    if (parsed.options->mode == cli::Mode::Show)
+        return cli::runShow(*parsed.options, out, err);
+    if (parsed.options->mode == cli::Mode::Set) {
+        if (const int set = cli::runSet(*parsed.options, err); set != cli::kDone || parsed.options->commands.empty())
+            return set;
+    }
     return cli::runSend(*parsed.options, share::shareSocketPath(), cli::weatherDrawing(weather), out, err);
 }

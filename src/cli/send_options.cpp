@@ -54,10 +54,16 @@ ParsedCommandLine parseCommandLine(QCommandLineParser& parser, const QStringList
     const QCommandLineOption listPorts(QStringLiteral("list-ports"),
                                        SendText::tr("Print the machine's serial ports, one a line: path, tab, "
                                                     "description; send nothing."));
-    parser.addOptions({port, device, content, timeout, dryRun, listPorts});
+    const QCommandLineOption json(QStringLiteral("json"),
+                                  SendText::tr("set: take the changes from a JSON object of show's shape in FILE "
+                                               "(- for standard input)."),
+                                  QStringLiteral("FILE"));
+    parser.addOptions({port, device, content, timeout, dryRun, listPorts, json});
     parser.addPositionalArgument(QStringLiteral("COMMAND"),
-                                 SendText::tr("%1; run in the order given, the first that fails stops the rest.")
-                                     .arg(commandChoices()),
+                                 SendText::tr("%1; run in the order given, the first that fails stops the rest. "
+                                              "Or %2: print the content as JSON. Or %3 KEY=VALUE...: change the "
+                                              "content file, then run the commands that follow.")
+                                     .arg(commandChoices(), QLatin1String(kShowWord), QLatin1String(kSetWord)),
                                  QStringLiteral("COMMAND..."));
 
     if (!parser.parse(arguments))
@@ -99,7 +105,29 @@ ParsedCommandLine parseCommandLine(QCommandLineParser& parser, const QStringList
         options.timeoutMs = int(ms);
     }
 
-    const QStringList names = parser.positionalArguments();
+    QStringList names = parser.positionalArguments();
+    if (!names.isEmpty() && names.front() == QLatin1String(kShowWord)) {
+        if (names.size() > 1)
+            return usage(SendText::tr("%1 takes no commands: give it alone.").arg(QLatin1String(kShowWord)));
+        options.mode = Mode::Show;
+        parsed.options = std::move(options);
+        return parsed;
+    }
+    if (!names.isEmpty() && names.front() == QLatin1String(kSetWord)) {
+        options.mode = Mode::Set;
+        names.removeFirst();
+        if (parser.isSet(json))
+            options.jsonFile = parser.value(json);
+        for (const QString& name : std::as_const(names)) {
+            if (name.contains(u'='))
+                options.pairs << name;
+        }
+        names.removeIf([](const QString& name) { return name.contains(u'='); });
+        if (options.pairs.isEmpty() && !options.jsonFile)
+            return usage(SendText::tr("%1 needs changes: KEY=VALUE, or --json FILE.").arg(QLatin1String(kSetWord)));
+    } else if (parser.isSet(json)) {
+        return usage(SendText::tr("--json belongs to %1.").arg(QLatin1String(kSetWord)));
+    }
     if (parser.isSet(listPorts)) {
         if (!names.isEmpty())
             return usage(SendText::tr("--list-ports sends nothing: give it without commands."));
@@ -107,7 +135,7 @@ ParsedCommandLine parseCommandLine(QCommandLineParser& parser, const QStringList
         parsed.options = std::move(options);
         return parsed;
     }
-    if (names.isEmpty())
+    if (names.isEmpty() && options.mode == Mode::Send)
         return usage(SendText::tr("Name at least one command: %1.").arg(commandChoices()));
     for (const QString& name : names) {
         const std::optional<board::Command> known = board::commandNamed(name);

@@ -1,6 +1,8 @@
 #pragma once
 // The command line of vorfjp-send:
 //   vorfjp-send [--port PORT] [--device N] [--content FILE] [--timeout MS] [--dry-run] COMMAND...
+//   vorfjp-send [--content FILE] show
+//   vorfjp-send [options] set [--json FILE|-] [KEY=VALUE...] [COMMAND...]
 //   vorfjp-send --list-ports
 #include "board/command.h"
 
@@ -16,7 +18,16 @@ namespace cli {
 // How long test waits for the board's answer unless --timeout says otherwise.
 inline constexpr int kDefaultTimeoutMs = 2000;
 
+// What the call is for: sending, printing the content, or changing it (and then sending).
+enum class Mode { Send, Show, Set };
+
+inline constexpr auto kShowWord = "show";
+inline constexpr auto kSetWord = "set";
+
 struct SendOptions {
+    Mode mode = Mode::Send;
+    QStringList pairs;                 // set: KEY=VALUE, as given
+    std::optional<QString> jsonFile;   // set --json: a file, or "-" for standard input
     std::optional<QString> port; // without it, the window's saved choice
     quint8 deviceId = 0;
     std::optional<QString> contentFile; // without it, the one the window uses

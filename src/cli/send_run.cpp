@@ -2,15 +2,14 @@
 
 #include "board/overloaded.h"
 #include "board/shared_port.h"
+#include "cli/content_run.h"
 #include "cli/exit_status.h"
 #include "cli/send_text.h"
 #include "line/event_wait.h"
 #include "serial/port_choice.h"
 #include "serial/port_list.h"
 #include "storage/content_file.h"
-#include "storage/content_location.h"
 
-#include <QCoreApplication>
 
 namespace cli {
 
@@ -175,24 +174,14 @@ Said sayProblem(const board::Problem& problem)
         problem);
 }
 
-// The content file the commands are built from: the one given, or the window's own, so that both
-// programs keep to one file.
 std::optional<storage::BoardContent> loadContent(const SendOptions& options, QTextStream& err)
 {
-    QString path;
-    if (options.contentFile) {
-        path = *options.contentFile;
-    } else {
-        const storage::ContentFileResult inUse = storage::contentFileInUse(QCoreApplication::applicationDirPath());
-        if (!inUse.path) {
-            err << "vorfjp-send: " << inUse.error << Qt::endl;
-            return std::nullopt;
-        }
-        path = *inUse.path;
-    }
-    const storage::DecodeResult loaded = storage::loadContentFile(path);
+    const std::optional<QString> path = contentPathFor(options, err);
+    if (!path)
+        return std::nullopt;
+    const storage::DecodeResult loaded = storage::loadContentFile(*path);
     if (!loaded.content) {
-        err << "vorfjp-send: " << SendText::tr("The content file %1 cannot be used:").arg(path) << ' ' << loaded.error
+        err << "vorfjp-send: " << SendText::tr("The content file %1 cannot be used:").arg(*path) << ' ' << loaded.error
             << Qt::endl;
         return std::nullopt;
     }
@@ -248,7 +237,7 @@ int runSend(const SendOptions& options, const QString& socketPath, const board::
     if (!options.dryRun)
         setup.answerWait = std::chrono::milliseconds(options.timeoutMs);
     // The file already holds what was sent: it is where the content came from.
-    setup.save = [](const storage::BoardContent&) { return storage::SaveResult {true, {}}; };
+    setup.save = [](const storage::BoardContent& sent) { return storage::UpdateResult {sent, false, {}}; };
     board::BoardEngine engine(port, std::move(setup));
 
     for (const board::Command command : options.commands) {

@@ -19,6 +19,11 @@ inline constexpr int kDotBytes = kDotBytesPerRow * kDotRows;
 
 static_assert(kDotColumns % kDotsPerByte == 0, "a row is whole bytes");
 
+// A half-width glyph of the weather font is 8 dots wide and a Chinese one 16, so the matrix holds
+// eight display cells of text: four Chinese characters or eight half-width ones.
+inline constexpr int kHalfWidthGlyphDots = 8;
+inline constexpr int kWeatherTextCells = kDotColumns / kHalfWidthGlyphDots;
+
 using DotMatrix = std::array<quint8, kDotBytes>;
 
 constexpr int dotByteIndex(int x, int y)

@@ -23,10 +23,8 @@ inline constexpr auto kUnifontFamily = u"Unifont";
 inline constexpr int kSimSunPointSize = 12;
 inline constexpr int kUnifontPixelSize = 16;
 
-// A half-width glyph is 8 dots wide and a Chinese one 16, so the weather text's
-// field holds exactly what fills the matrix: eight display cells.
-inline constexpr int kHalfWidthGlyphDots = 8;
-inline constexpr int kWeatherTextCells = protocol::kDotColumns / kHalfWidthGlyphDots;
+using protocol::kHalfWidthGlyphDots;
+using protocol::kWeatherTextCells;
 
 struct WeatherFont {
     std::optional<QFont> font;

@@ -169,6 +169,20 @@ QString fieldText(const BoardContent& content, Field field)
     return {};
 }
 
+QString unpadded(const QString& text, Justify justify)
+{
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    if (justify == Justify::Right) {
+        while (from < to && text[from] == u' ')
+            ++from;
+    } else {
+        while (to > from && text[to - 1] == u' ')
+            --to;
+    }
+    return text.sliced(from, to - from);
+}
+
 void setFieldText(BoardContent& content, Field field, const QString& text)
 {
     const FieldGroup& group = groupOf(field);
@@ -245,13 +259,13 @@ DecodeResult decodeRecord(QStringView record)
         }
         const std::optional<qint16> value = parseNumber(text);
         if (!value)
-            return {std::nullopt, numberError(field, text)};
+            return {std::nullopt, numberError(field, text), {}};
         content.*group.number = *value;
         // The captions take the raw characters of the address and the length that follows it.
         if (group.role == FieldRole::AreaAddress)
             areaTextOf(content, group.area) = characters(record, positionOf(field), kAreaTextWidth);
     }
-    return {content, {}};
+    return {content, {}, record.toString()};
 }
 
 } // namespace storage

@@ -123,6 +123,9 @@ std::optional<Field> fieldForKey(QStringView key);
 
 // The field's value as text: a number in its decimal form, a text as it stands.
 QString fieldText(const BoardContent& content, Field field);
+// A text of a field without the padding its justification adds: the leading blanks of a
+// right-justified value, the trailing ones of a left-justified text. "  98" -> "98".
+QString unpadded(const QString& text, Justify justify);
 // Sets a text field. For a number field use setAreaNumber().
 void setFieldText(BoardContent& content, Field field, const QString& text);
 // Sets an area's address or length and the stored characters its caption shows.
@@ -150,7 +153,8 @@ QString encodeField(const BoardContent& content, Field field);
 
 struct DecodeResult {
     std::optional<BoardContent> content;
-    QString error; // Chinese, names the field and its text; empty on success
+    QString error;  // Chinese, names the field and its text; empty on success
+    QString record; // the record as read, when it decoded
 };
 
 // Reads a record (without its line end). Characters beyond the end of a short record are

@@ -20,7 +20,7 @@ QString shown(const QString& path)
 
 DecodeResult loadFailure(const QString& path, const QString& what)
 {
-    return {std::nullopt, QStringLiteral("无法读取内容文件“%1”：%2").arg(shown(path), what)};
+    return {std::nullopt, QStringLiteral("无法读取内容文件“%1”：%2").arg(shown(path), what), {}};
 }
 
 // GBK never uses CR or LF as the second byte of a character, so the line can be cut
@@ -130,13 +130,18 @@ DecodeResult decodeContentBytes(const QString& path, QByteArrayView bytes)
 
 SaveResult saveContentFile(const QString& path, const BoardContent& content)
 {
+    return saveContentRecord(path, encodeRecord(content));
+}
+
+SaveResult saveContentRecord(const QString& path, const QString& record)
+{
     if (QFileInfo(path).isDir())
         return saveFailure(path,
                            {QStringLiteral("该位置是一个文件夹，不是文件"),
                             QStringLiteral("请删除或改名该文件夹后重新发送")},
                            {});
 
-    const QByteArray bytes = toGbk(encodeRecord(content)) + kLineEnd.toByteArray();
+    const QByteArray bytes = toGbk(record) + kLineEnd.toByteArray();
     // QSaveFile never falls back to writing the target in place (direct write fallback is
     // off by default), so the old file stays whole until the complete new one replaces it.
     QSaveFile file(path);

@@ -39,5 +39,7 @@ struct SaveResult {
 // file beside the target, which then replaces the target. A save that fails at any
 // point leaves the previous file exactly as it was.
 SaveResult saveContentFile(const QString& path, const BoardContent& content);
+// The same for a record already built (kRecordLength characters or fewer).
+SaveResult saveContentRecord(const QString& path, const QString& record);
 
 } // namespace storage

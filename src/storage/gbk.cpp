@@ -42,6 +42,25 @@ QByteArray toGbk(QStringView text)
     return bytes;
 }
 
+std::optional<QString> firstCharacterOutsideGbk(QStringView text)
+{
+    QStringEncoder whole(kCodec, QStringEncoder::Flag::Stateless);
+    const QByteArray all = whole.encode(text);
+    if (!whole.hasError())
+        return std::nullopt;
+    for (qsizetype i = 0; i < text.size();) {
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const qsizetype units = pair ? 2 : 1;
+        const QStringView character = text.mid(i, units);
+        QStringEncoder one(kCodec, QStringEncoder::Flag::Stateless);
+        const QByteArray bytes = one.encode(character);
+        if (one.hasError() || bytes.isEmpty() || (bytes == "?" && character != u"?"))
+            return character.toString();
+        i += units;
+    }
+    return std::nullopt;
+}
+
 std::optional<QString> fromGbk(QByteArrayView bytes)
 {
     // Stateless: a lead byte left over at the end counts as an error instead of waiting

@@ -16,6 +16,10 @@ namespace storage {
 // surrogate, so that one character of the text is always one character of the file.
 QByteArray toGbk(QStringView text);
 
+// The first character of text that GBK cannot represent (a code point, so one or two UTF-16
+// units); nullopt when GBK holds all of it.
+std::optional<QString> firstCharacterOutsideGbk(QStringView text);
+
 // nullopt when the bytes are not valid GBK: an undefined byte pair, a lead byte without
 // its trail byte at the end, a GB18030 four-byte sequence. Nothing is replaced silently.
 std::optional<QString> fromGbk(QByteArrayView bytes);

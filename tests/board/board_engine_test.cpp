@@ -60,11 +60,11 @@ public:
 
 struct Saves {
     std::vector<storage::BoardContent> contents;
-    std::function<storage::SaveResult(const storage::BoardContent&)> saver()
+    std::function<storage::UpdateResult(const storage::BoardContent&)> saver()
     {
         return [this](const storage::BoardContent& content) {
             contents.push_back(content);
-            return storage::SaveResult {true, {}};
+            return storage::UpdateResult {content, true, {}};
         };
     }
 };

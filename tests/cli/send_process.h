@@ -41,10 +41,13 @@ public:
     }
 
     // Runs to its end (bounded); for cases where nothing else needs the event loop meanwhile.
-    SendRun run(const QStringList& arguments) const
+    // input, when given, is the program's standard input.
+    SendRun run(const QStringList& arguments, const QByteArray& input = {}) const
     {
         QProcess process;
         start(process, arguments);
+        process.write(input);
+        process.closeWriteChannel();
         SendRun result;
         if (!process.waitForFinished(30000)) {
             process.kill();

@@ -53,6 +53,8 @@ protected:
     {
         QStringList names = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
         names.removeAll(QStringLiteral("VorFjp.ini"));
+        // The writers' lock, which stays beside the file for good.
+        names.removeAll(QStringLiteral("VorFjp.ini.lock"));
         names.removeAll(QStringLiteral("VorFJP"));
         return names;
     }

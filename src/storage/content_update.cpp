@@ -1,0 +1,120 @@
+#include "storage/content_update.h"
+
+#include "storage/gbk.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
+namespace storage {
+
+namespace {
+
+// Holds the writers' lock for as long as it lives.
+class WriterLock {
+public:
+    explicit WriterLock(const QString& contentPath)
+    {
+#ifndef Q_OS_WIN
+        m_fd = ::open(QFile::encodeName(contentLockPath(contentPath)).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+#endif
+    }
+    ~WriterLock()
+    {
+#ifndef Q_OS_WIN
+        if (m_fd >= 0)
+            ::close(m_fd); // releases the lock
+#endif
+    }
+    WriterLock(const WriterLock&) = delete;
+    WriterLock& operator=(const WriterLock&) = delete;
+
+    bool held() const
+    {
+#ifdef Q_OS_WIN
+        return true;
+#else
+        return m_fd >= 0;
+#endif
+    }
+
+private:
+    int m_fd = -1;
+};
+
+struct Current {
+    std::optional<BoardContent> content;
+    QString record;
+};
+
+Current readCurrent(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const DecodeResult decoded = decodeContentBytes(path, file.read(kMaxContentFileBytes + 1));
+    if (!decoded.content)
+        return {};
+    return {decoded.content, decoded.record};
+}
+
+} // namespace
+
+QString contentLockPath(const QString& contentPath)
+{
+    return contentPath + QStringLiteral(".lock");
+}
+
+bool fieldDiffers(const BoardContent& a, const BoardContent& b, Field field)
+{
+    return fieldText(a, field) != fieldText(b, field);
+}
+
+UpdateResult updateContentFile(const QString& path, const ContentChange& change)
+{
+    const WriterLock lock(path);
+    if (!lock.held())
+        return {std::nullopt, false,
+                QStringLiteral("无法锁定内容文件“%1”以便写入。请检查它所在的文件夹能否写入。").arg(contentLockPath(path))};
+    const Current current = readCurrent(path);
+    const std::optional<BoardContent> wanted = change(current.content ? &*current.content : nullptr);
+    if (!wanted)
+        return {current.content, false, current.content ? QString() : QStringLiteral("内容文件无法读取。")};
+
+    QString record;
+    if (current.content) {
+        record = current.record;
+        bool changed = false;
+        for (const Field field : contentFields()) {
+            if (!fieldDiffers(*wanted, *current.content, field))
+                continue;
+            const int at = positionOf(field);
+            const int width = groupOf(field).width;
+            if (record.size() < at + width)
+                record = record.leftJustified(at + width, u' ');
+            record.replace(at, width, encodeField(*wanted, field));
+            changed = true;
+        }
+        if (!changed)
+            return {current.content, false, {}};
+    } else {
+        record = encodeRecord(*wanted);
+    }
+    const SaveResult saved = saveContentRecord(path, record);
+    if (!saved.ok)
+        return {std::nullopt, false, saved.error};
+    return {decodeRecord(record).content, true, {}};
+}
+
+} // namespace storage
