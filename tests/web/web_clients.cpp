@@ -1,8 +1,6 @@
 #include "web_clients.h"
 
 #include <QJsonDocument>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace webtest {
@@ -96,40 +94,49 @@ QJsonObject CurlAnswer::json() const
     return QJsonDocument::fromJson(body).object();
 }
 
-CurlAnswer curl(quint16 port, const QString& path, const QStringList& arguments)
+Curl::Curl(quint16 port, const QString& path, const QStringList& arguments)
 {
-    QTemporaryDir dir;
-    const QString headFile = dir.filePath(QStringLiteral("head"));
-    const QString bodyFile = dir.filePath(QStringLiteral("body"));
-    QProcess process;
-    process.setProgram(QStringLiteral("curl"));
-    process.setArguments(QStringList{QStringLiteral("--silent"), QStringLiteral("--show-error"),
-                                     QStringLiteral("--max-time"), QString::number(kWaitMs / 1000),
-                                     QStringLiteral("--dump-header"), headFile, QStringLiteral("--output"), bodyFile,
-                                     QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(path)}
-                         + arguments);
-    process.start();
-    // The server answers from this thread's event loop, so the wait must keep it running.
+    m_process.setProgram(QStringLiteral("curl"));
+    m_process.setArguments(QStringList{QStringLiteral("--silent"), QStringLiteral("--show-error"),
+                                       QStringLiteral("--max-time"), QString::number(kWaitMs / 1000),
+                                       QStringLiteral("--dump-header"), m_dir.filePath(QStringLiteral("head")),
+                                       QStringLiteral("--output"), m_dir.filePath(QStringLiteral("body")),
+                                       QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(path)}
+                           + arguments);
+    m_process.start();
+}
+
+CurlAnswer Curl::finish()
+{
     CurlAnswer answer;
-    if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, kWaitMs + 5000))
+    // The server answers from this thread's event loop, so the wait must keep it running.
+    if (!QTest::qWaitFor([this] { return !running(); }, kWaitMs + 5000))
         return answer;
-    QFile head(headFile);
-    QFile body(bodyFile);
+    QFile head(m_dir.filePath(QStringLiteral("head")));
     if (head.open(QIODevice::ReadOnly)) {
         // The last of the answers (after a "100 Continue").
-        const QList<QByteArray> heads = head.readAll().split('\n');
-        QByteArray last;
-        for (const QByteArray& line : heads) {
+        for (const QByteArray& line : head.readAll().split('\n')) {
             if (line.startsWith("HTTP/"))
-                last.clear();
-            last += line + '\n';
+                answer.head.clear();
+            answer.head += line + '\n';
         }
-        answer.head = last;
-        answer.status = statusIn(last);
+        answer.status = statusIn(answer.head);
     }
+    QFile body(m_dir.filePath(QStringLiteral("body")));
     if (body.open(QIODevice::ReadOnly))
         answer.body = body.readAll();
     return answer;
+}
+
+CurlAnswer curl(quint16 port, const QString& path, const QStringList& arguments)
+{
+    return Curl(port, path, arguments).finish();
+}
+
+QStringList jsonRequest(const QString& method, const QByteArray& body)
+{
+    return {QStringLiteral("-X"), method, QStringLiteral("-H"), QStringLiteral("Content-Type: application/json"),
+            QStringLiteral("--data-binary"), QString::fromUtf8(body)};
 }
 
 } // namespace webtest

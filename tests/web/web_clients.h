@@ -6,8 +6,10 @@
 #include <QHostAddress>
 #include <QJsonObject>
 #include <QObject>
+#include <QProcess>
 #include <QStringList>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 
 namespace webtest {
 
@@ -54,7 +56,23 @@ struct CurlAnswer {
     QJsonObject json() const;
 };
 
-// curl http://127.0.0.1:port<path> with the given further arguments.
+// curl http://127.0.0.1:port<path> with the given further arguments, running while the test
+// does other things; finish() waits for its answer.
+class Curl {
+public:
+    Curl(quint16 port, const QString& path, const QStringList& arguments = {});
+    bool running() const { return m_process.state() != QProcess::NotRunning; }
+    CurlAnswer finish();
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+};
+
+// The same, waiting for the answer.
 CurlAnswer curl(quint16 port, const QString& path, const QStringList& arguments = {});
+
+// The arguments for a request with a JSON body.
+QStringList jsonRequest(const QString& method, const QByteArray& body);
 
 } // namespace webtest
