@@ -136,7 +136,7 @@ bool passwordMatches(const QString& path, QByteArrayView password)
 
 NewToken storeNewToken(const QString& path, const QString& name)
 {
-    static const QRegularExpression kName(QStringLiteral("^[A-Za-z0-9._-]{1,64}$"));
+    static const QRegularExpression kName(QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z0-9._-]{1,64}")));
     if (!kName.match(name).hasMatch())
         return {std::nullopt,
                 WebText::tr("A token's name is 1 to 64 letters, digits, dots, dashes or underscores, not \"%1\".")

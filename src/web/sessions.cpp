@@ -56,9 +56,12 @@ void Sessions::dropExpired(qint64 now)
     m_expiry.removeIf([now](const auto& entry) { return entry.value() <= now; });
 }
 
-LoginLimiter::LoginLimiter(const LoginLimits& limits, Clock clock) : m_limits(limits), m_clock(std::move(clock)) {}
+LoginLimiter::LoginLimiter(const LoginLimits& limits, Clock clock) : m_limits(limits), m_clock(std::move(clock))
+{
+    m_limits.maxFailures = std::max(1, m_limits.maxFailures);
+}
 
-QList<qint64>& LoginLimiter::failuresOf(const QHostAddress& address, qint64 now)
+void LoginLimiter::forgetOld(qint64 now)
 {
     const qint64 windowStart = now - m_limits.window.count();
     m_failures.removeIf([windowStart](auto& entry) {
@@ -66,20 +69,13 @@ QList<qint64>& LoginLimiter::failuresOf(const QHostAddress& address, qint64 now)
         times.removeIf([windowStart](qint64 time) { return time <= windowStart; });
         return times.isEmpty();
     });
-    if (!m_failures.contains(address) && m_failures.size() >= m_limits.maxAddresses) {
-        const auto quietest = std::min_element(m_failures.cbegin(), m_failures.cend(),
-                                               [](const QList<qint64>& a, const QList<qint64>& b) {
-                                                   return a.last() < b.last();
-                                               });
-        m_failures.erase(quietest);
-    }
-    return m_failures[address];
 }
 
 milliseconds LoginLimiter::lockedFor(const QHostAddress& address)
 {
     const qint64 now = m_clock();
-    const QList<qint64>& times = failuresOf(address, now);
+    forgetOld(now);
+    const QList<qint64> times = m_failures.value(address);
     if (times.size() < m_limits.maxFailures)
         return milliseconds(0);
     // Free again once all but maxFailures - 1 of the failures have left the window.
@@ -90,9 +86,16 @@ milliseconds LoginLimiter::lockedFor(const QHostAddress& address)
 milliseconds LoginLimiter::fail(const QHostAddress& address)
 {
     const qint64 now = m_clock();
-    QList<qint64>& times = failuresOf(address, now);
+    forgetOld(now);
+    if (!m_failures.contains(address) && m_failures.size() >= m_limits.maxAddresses) {
+        const auto quietest = std::min_element(
+            m_failures.cbegin(), m_failures.cend(),
+            [](const QList<qint64>& a, const QList<qint64>& b) { return a.constLast() < b.constLast(); });
+        m_failures.erase(quietest);
+    }
+    QList<qint64>& times = m_failures[address];
     times.append(now);
-    const int doublings = std::min<qsizetype>(times.size() - 1, 30);
+    const int doublings = int(std::min<qsizetype>(times.size() - 1, 30));
     const qint64 delay = m_limits.firstDelay.count() << doublings;
     return milliseconds(std::min<qint64>(delay, m_limits.maxDelay.count()));
 }

@@ -61,7 +61,7 @@ public:
     void succeed(const QHostAddress& address);
 
 private:
-    QList<qint64>& failuresOf(const QHostAddress& address, qint64 now);
+    void forgetOld(qint64 now);
 
     LoginLimits m_limits;
     Clock m_clock;

@@ -20,9 +20,9 @@ ParsedWebCommandLine usage(const QString& error)
 // A host name or IPv4 address with an optional port, or a bracketed IPv6 address with one.
 bool isHostName(const QString& text)
 {
-    static const QRegularExpression kHost(
-        QStringLiteral("^(?:[a-z0-9](?:[a-z0-9-]{0,61}[a-z0-9])?(?:\\.[a-z0-9](?:[a-z0-9-]{0,61}[a-z0-9])?)*"
-                       "|\\[[0-9a-f:.]+\\])(?::[0-9]{1,5})?$"));
+    static const QRegularExpression kHost(QRegularExpression::anchoredPattern(
+        QStringLiteral("(?:[a-z0-9](?:[a-z0-9-]{0,61}[a-z0-9])?(?:\\.[a-z0-9](?:[a-z0-9-]{0,61}[a-z0-9])?)*"
+                       "|\\[[0-9a-f:.]+\\])(?::[0-9]{1,5})?")));
     return text.size() <= 255 && kHost.match(text).hasMatch();
 }
 
@@ -125,8 +125,9 @@ ParsedWebCommandLine parseWebCommandLine(QCommandLineParser& parser, const QStri
 
 std::optional<ListenAddress> parseListenAddress(const QString& text)
 {
-    static const QRegularExpression kForm(QStringLiteral("^(?:(\\d{1,3}(?:\\.\\d{1,3}){3})|\\[([0-9A-Fa-f:.%a-zA-Z]+)\\]"
-                                                         "|([Ll][Oo][Cc][Aa][Ll][Hh][Oo][Ss][Tt])):(\\d{1,5})$"));
+    static const QRegularExpression kForm(QRegularExpression::anchoredPattern(
+        QStringLiteral("(?:([0-9]{1,3}(?:\\.[0-9]{1,3}){3})|\\[([0-9A-Za-z:.%]+)\\]|(localhost)):([0-9]{1,5})")),
+        QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = kForm.match(text);
     if (!match.hasMatch())
         return std::nullopt;
