@@ -287,6 +287,9 @@ struct HttpServer::Private {
         } else {
             d->deadlines.erase(connection);
             d->scheduleDeadlines();
+            // At the connection limit the library stops accepting; it starts again at its next
+            // run, which its own timeout would put off until some other connection idles out.
+            d->runAgain = true;
         }
     }
 

@@ -36,9 +36,10 @@ void loadTranslation(QTranslator& translator)
 std::optional<QByteArray> readPasswordLine(const QString& prompt)
 {
     const bool terminal = isatty(STDIN_FILENO) == 1;
+    QTextStream err(stderr);
     termios saved {};
     if (terminal) {
-        QTextStream(stderr) << prompt << Qt::flush;
+        err << prompt << Qt::flush;
         tcgetattr(STDIN_FILENO, &saved);
         termios quiet = saved;
         quiet.c_lflag &= ~tcflag_t(ECHO);
@@ -48,7 +49,7 @@ std::optional<QByteArray> readPasswordLine(const QString& prompt)
     const bool read = bool(std::getline(std::cin, line));
     if (terminal) {
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
-        QTextStream(stderr) << Qt::endl;
+        err << Qt::endl;
     }
     if (!read)
         return std::nullopt;

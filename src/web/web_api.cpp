@@ -73,7 +73,7 @@ ProblemText textOf(Problem problem)
     case Problem::TooLarge:
         return {413, "too-large", u"请求内容超过 %1 KiB 的上限。"};
     case Problem::HeadersTooLarge:
-        return {431, "too-large", u"请求头超过 %1 KiB 的上限。"};
+        return {431, "headers-too-large", u"请求头超过 %1 KiB 的上限。"};
     case Problem::NotFound:
         return {404, "not-found", u"没有这个地址。"};
     case Problem::MethodNotAllowed:

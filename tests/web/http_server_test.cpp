@@ -297,6 +297,24 @@ TEST_F(HttpServerTest, OneAddressCannotTakeEveryConnection)
     EXPECT_EQ(closedHogs(), 4);
 }
 
+TEST_F(HttpServerTest, AtTheConnectionLimitTheNextClientWaitsForAFreeOne)
+{
+    HttpLimits limits;
+    limits.connections = 2;
+    start(limits);
+    RawConnection first(port);
+    RawConnection second(port);
+    first.write(get("/first"));
+    ASSERT_TRUE(first.waitForAnswer());
+    RawConnection third(port);
+    third.write(get("/third"));
+    // Not refused, only not yet taken: it is served once another connection ends.
+    first.socket().disconnectFromHost();
+    ASSERT_TRUE(third.waitForAnswer());
+    EXPECT_EQ(third.answer().status, 200);
+    EXPECT_FALSE(second.closed());
+}
+
 TEST_F(HttpServerTest, TwoHundredConnectionsAtOnceLeaveItServing)
 {
     start();
