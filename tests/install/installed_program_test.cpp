@@ -41,7 +41,7 @@ protected:
 
 TEST_F(Installed, HoldsEveryFileOfAnInstallation)
 {
-    const QStringList files{
+    QStringList files{
         QStringLiteral("bin/vorfjp"),
         QStringLiteral("bin/vorfjp-boardsim"),
         QStringLiteral("bin/vorfjp-send"),
@@ -59,6 +59,11 @@ TEST_F(Installed, HoldsEveryFileOfAnInstallation)
         QStringLiteral("share/doc/vorfjp/changelog.gz"),
         QStringLiteral("share/doc/vorfjp/examples/60-vorfjp-board.rules"),
     };
+#ifdef VORFJP_WEB_PROGRAM
+    files << QStringLiteral("bin/vorfjp-web") << QStringLiteral("lib/systemd/user/vorfjp-web.service")
+          << QStringLiteral("share/man/man1/vorfjp-web.1.gz")
+          << QStringLiteral("share/vorfjp/translations/vorfjp-web_zh_CN.qm");
+#endif
     for (const QString& relative : files)
         EXPECT_TRUE(QFileInfo(tree.file(relative)).isFile()) << relative.toStdString();
     for (const QString& program : {QStringLiteral("bin/vorfjp"), QStringLiteral("bin/vorfjp-boardsim")})

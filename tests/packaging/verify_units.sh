@@ -1,13 +1,14 @@
 #!/bin/sh
-# Checks the clock-sync units as systemd itself reads them: any complaint fails, and the timer
-# fires at 03:00, after boot, and catches up on a missed run.
+# Checks the user units as systemd itself reads them: any complaint fails. The clock sync's timer
+# fires at 03:00, after boot, and catches up on a missed run; the HTTP service, where it is built,
+# runs its program without arguments, comes back after a failure and starts with the session.
 set -eu
 units="$1"
 runtime="$(mktemp -d)"
 trap 'rm -rf "$runtime"' EXIT
 
-complaints="$(XDG_RUNTIME_DIR="$runtime" systemd-analyze verify --user \
-    "$units/vorfjp-clock-sync.service" "$units/vorfjp-clock-sync.timer" 2>&1)" || {
+# The manual pages that Documentation= names are installed beside the units, not in the build tree.
+complaints="$(XDG_RUNTIME_DIR="$runtime" systemd-analyze verify --user --man=no "$units"/*.service "$units"/*.timer 2>&1)" || {
     echo "systemd-analyze verify failed: $complaints"
     exit 1
 }
@@ -26,3 +27,12 @@ grep -q '^OnBootSec=' "$units/vorfjp-clock-sync.timer" || { echo "no run after b
 exec_start="$(sed -n 's/^ExecStart=//p' "$units/vorfjp-clock-sync.service")"
 [ "${exec_start#* }" = "time" ] || { echo "the service does not run the time command: $exec_start"; exit 1; }
 [ -x "${exec_start%% *}" ] || { echo "the service names no program: $exec_start"; exit 1; }
+
+web="$units/vorfjp-web.service"
+if [ -f "$web" ]; then
+    exec_start="$(sed -n 's/^ExecStart=//p' "$web")"
+    [ -x "$exec_start" ] && [ "${exec_start##*/}" = "vorfjp-web" ] || { echo "the web service does not run vorfjp-web: $exec_start"; exit 1; }
+    grep -qx 'Restart=on-failure' "$web" || { echo "the web service is not restarted after a failure"; exit 1; }
+    grep -qx 'NoNewPrivileges=yes' "$web" || { echo "the web service may gain privileges"; exit 1; }
+    grep -qx 'WantedBy=default.target' "$web" || { echo "the web service does not start with the session"; exit 1; }
+fi

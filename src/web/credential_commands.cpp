@@ -1,0 +1,48 @@
+#include "web/credential_commands.h"
+
+#include "web/credentials.h"
+#include "web/web_options.h"
+#include "web/web_text.h"
+
+namespace web {
+
+int setPasswordCommand(const QString& path, const LineReader& readLine, bool askTwice, QTextStream& err)
+{
+    std::optional<QByteArray> password = readLine(WebText::tr("New password: "));
+    if (password && password->endsWith('\r'))
+        password->chop(1);
+    if (!password || password->isEmpty()) {
+        err << "vorfjp-web: " << WebText::tr("No password given; type it on one line, or pipe it in.") << Qt::endl;
+        return kDataError;
+    }
+    if (askTwice && readLine(WebText::tr("The same again: ")) != password) {
+        err << "vorfjp-web: " << WebText::tr("The two passwords differ; nothing was stored.") << Qt::endl;
+        return kDataError;
+    }
+    if (const std::optional<QString> error = storePassword(path, *password)) {
+        err << "vorfjp-web: " << *error << Qt::endl;
+        return kCannotCreate;
+    }
+    err << WebText::tr("Password stored in %1. Restart the service for it to take effect: "
+                       "systemctl --user restart vorfjp-web")
+               .arg(path)
+        << Qt::endl;
+    return kDone;
+}
+
+int newTokenCommand(const QString& path, const QString& name, QTextStream& out, QTextStream& err)
+{
+    const NewToken made = storeNewToken(path, name);
+    if (!made.token) {
+        err << "vorfjp-web: " << made.error << Qt::endl;
+        return made.nameRefused ? kUsage : kCannotCreate;
+    }
+    out << *made.token << Qt::endl;
+    err << WebText::tr("Token \"%1\" stored in %2 (only its hash). Scripts send it as the header "
+                       "\"Authorization: Bearer TOKEN\"; it is shown only this once.")
+               .arg(name, path)
+        << Qt::endl;
+    return kDone;
+}
+
+} // namespace web

@@ -1,0 +1,25 @@
+#pragma once
+// The two commands of vorfjp-web that set up its secrets and end: --set-password and --new-token.
+#include <QByteArray>
+#include <QString>
+#include <QTextStream>
+
+#include <functional>
+#include <optional>
+
+namespace web {
+
+// Reads one line of input without its line end, showing prompt first where a person types;
+// nothing at the end of the input.
+using LineReader = std::function<std::optional<QByteArray>(const QString& prompt)>;
+
+// --set-password: reads the password (on a terminal twice, and both must agree) and stores its
+// hash at path. Messages go to err; the exit status (ExitStatus): kDone, kDataError for no,
+// an empty or a mistyped password, kCannotCreate when the file cannot be written.
+int setPasswordCommand(const QString& path, const LineReader& readLine, bool askTwice, QTextStream& err);
+
+// --new-token NAME: prints the token alone on out and stores its hash at path; how to use it
+// goes to err. kUsage for a bad name, kCannotCreate when the file cannot be written.
+int newTokenCommand(const QString& path, const QString& name, QTextStream& out, QTextStream& err);
+
+} // namespace web

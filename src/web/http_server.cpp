@@ -1,0 +1,407 @@
+#include "web/http_server.h"
+
+#include "web/web_text.h"
+
+#include <QDeadlineTimer>
+#include <QLoggingCategory>
+#include <QMetaObject>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <microhttpd.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <unordered_map>
+#include <unordered_set>
+
+Q_LOGGING_CATEGORY(lcHttpServer, "vorfjp.web.http", QtWarningMsg)
+
+namespace web {
+
+// One request between the moment the library has all of it and the moment its answer is queued.
+// The request's state in the library owns it, and so does every responder made for it.
+struct HttpExchange {
+    HttpServer::Private* server = nullptr; // null once the request or the server is gone
+    MHD_Connection* connection = nullptr;
+    std::optional<HttpResponse> answer;
+    bool suspended = false; // the library leaves the connection alone until resumed
+};
+
+namespace {
+
+// What the library keeps for one request (its "con_cls"), from the first call of the access
+// handler to the request's completion.
+struct RequestState {
+    std::shared_ptr<HttpExchange> exchange;
+    QByteArray body;
+    bool refused = false;  // answered by the server itself; the body is not wanted
+    bool handedOn = false; // the handler has it, or is about to
+};
+
+MHD_Result collectField(void* cls, MHD_ValueKind, const char* key, size_t keySize, const char* value, size_t valueSize)
+{
+    auto* fields = static_cast<HttpFields*>(cls);
+    fields->append({QByteArray(key, qsizetype(keySize)),
+                    value ? QByteArray(value, qsizetype(valueSize)) : QByteArray()});
+    return MHD_YES;
+}
+
+HttpFields fieldsOf(MHD_Connection* connection, MHD_ValueKind kind)
+{
+    HttpFields fields;
+    MHD_get_connection_values_n(connection, kind, &collectField, &fields);
+    return fields;
+}
+
+} // namespace
+
+struct HttpServer::Private {
+    Private(HttpServer* owner, const HttpLimits& limits, Handler handler, RefusalAnswer refusalAnswer)
+        : q(owner), limits(limits), handler(std::move(handler)), refusalAnswer(std::move(refusalAnswer))
+    {
+    }
+
+    HttpServer* q;
+    const HttpLimits limits;
+    const Handler handler;
+    const RefusalAnswer refusalAnswer;
+    MHD_Daemon* daemon = nullptr;
+    QSocketNotifier* notifier = nullptr;
+    QTimer runTimer;      // the library's own timeouts, and a run soon after a resume
+    QTimer deadlineTimer; // the nearest request deadline
+    QString error;
+    bool running = false;
+    bool runAgain = false;
+    bool stopping = false;
+    // Every open connection, with the time by which its next request must be in whole (none
+    // while a request is with the handler or its answer is being sent).
+    std::unordered_map<MHD_Connection*, std::optional<QDeadlineTimer>> deadlines;
+    std::unordered_set<HttpExchange*> suspended;
+
+    // Runs the library until it has nothing left to do now, then sets the timer for its next
+    // timeout. Never re-entered: a call from inside one is folded into it.
+    void run()
+    {
+        if (running) {
+            runAgain = true;
+            return;
+        }
+        running = true;
+        do {
+            runAgain = false;
+            MHD_run(daemon);
+        } while (runAgain);
+        running = false;
+        MHD_UNSIGNED_LONG_LONG timeoutMs = 0;
+        if (MHD_get_timeout(daemon, &timeoutMs) == MHD_YES)
+            runTimer.start(int(std::min<MHD_UNSIGNED_LONG_LONG>(timeoutMs, std::numeric_limits<int>::max())));
+        else
+            runTimer.stop();
+    }
+
+    void armDeadline(MHD_Connection* connection)
+    {
+        deadlines[connection] = QDeadlineTimer(limits.requestDeadline);
+        scheduleDeadlines();
+    }
+
+    void disarmDeadline(MHD_Connection* connection)
+    {
+        const auto found = deadlines.find(connection);
+        if (found != deadlines.end())
+            found->second.reset();
+    }
+
+    void scheduleDeadlines()
+    {
+        std::optional<qint64> nearest;
+        for (const auto& [connection, deadline] : deadlines) {
+            if (deadline)
+                nearest = std::min(nearest.value_or(std::numeric_limits<qint64>::max()), deadline->remainingTime());
+        }
+        if (nearest)
+            deadlineTimer.start(int(std::min<qint64>(*nearest, std::numeric_limits<int>::max())));
+        else
+            deadlineTimer.stop();
+    }
+
+    // Shuts the socket of every connection past its deadline. The library sees the end of the
+    // stream at its next run and closes the connection in its own way; the descriptor stays
+    // the library's, so it cannot be reused under it.
+    void closeLateConnections()
+    {
+        bool closed = false;
+        for (auto& [connection, deadline] : deadlines) {
+            if (!deadline || !deadline->hasExpired())
+                continue;
+            deadline.reset();
+            const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+            if (info) {
+                ::shutdown(info->connect_fd, SHUT_RDWR);
+                closed = true;
+            }
+        }
+        scheduleDeadlines();
+        if (closed)
+            runTimer.start(0);
+    }
+
+    std::optional<Refusal> refusalOfHead(MHD_Connection* connection) const
+    {
+        const MHD_ConnectionInfo* head = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_REQUEST_HEADER_SIZE);
+        if (head && head->header_size > size_t(limits.maxHeaderBytes))
+            return Refusal::HeadersTooLarge;
+        // The library has checked that a Content-Length is a number before it calls the handler.
+        const char* length = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH);
+        if (length && QByteArray(length).toULongLong() > quint64(limits.maxBodyBytes))
+            return Refusal::BodyTooLarge;
+        return std::nullopt;
+    }
+
+    static MHD_Result queue(MHD_Connection* connection, const HttpResponse& answer)
+    {
+        MHD_Response* response = MHD_create_response_from_buffer(size_t(answer.body.size()),
+                                                                 const_cast<char*>(answer.body.constData()),
+                                                                 MHD_RESPMEM_MUST_COPY);
+        if (!response)
+            return MHD_NO;
+        for (const auto& [name, value] : answer.headers)
+            MHD_add_response_header(response, name.constData(), value.constData());
+        const MHD_Result queued = MHD_queue_response(connection, unsigned(answer.status), response);
+        MHD_destroy_response(response);
+        return queued;
+    }
+
+    HttpRequest requestOf(MHD_Connection* connection, const char* url, const char* method, QByteArray body) const
+    {
+        HttpRequest request;
+        request.method = method;
+        request.path = url;
+        request.query = fieldsOf(connection, MHD_GET_ARGUMENT_KIND);
+        request.headers = fieldsOf(connection, MHD_HEADER_KIND);
+        request.cookies = fieldsOf(connection, MHD_COOKIE_KIND);
+        request.body = std::move(body);
+        const MHD_ConnectionInfo* client = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+        if (client && client->client_addr)
+            request.peer = QHostAddress(client->client_addr);
+        return request;
+    }
+
+    // Suspends the connection and hands the request to the handler from the event loop, outside
+    // the library's run, so that the handler may itself let the event loop run.
+    void handOn(RequestState& state, HttpRequest request)
+    {
+        HttpExchange* exchange = state.exchange.get();
+        state.handedOn = true;
+        exchange->suspended = true;
+        suspended.insert(exchange);
+        MHD_suspend_connection(exchange->connection);
+        QMetaObject::invokeMethod(
+            q,
+            [shared = state.exchange, request = std::move(request)] {
+                if (shared->server)
+                    shared->server->handler(request, HttpResponder(shared));
+            },
+            Qt::QueuedConnection);
+    }
+
+    void resume(HttpExchange& exchange)
+    {
+        exchange.suspended = false;
+        suspended.erase(&exchange);
+        MHD_resume_connection(exchange.connection);
+        runTimer.start(0);
+    }
+
+    // The library's access handler: called once when the head is in, once for each piece of the
+    // body, and then (again after every resume) with no more body.
+    static MHD_Result onRequest(void* cls, MHD_Connection* connection, const char* url, const char* method,
+                                const char* /*version*/, const char* uploadData, size_t* uploadSize, void** context)
+    {
+        auto* d = static_cast<Private*>(cls);
+        auto* state = static_cast<RequestState*>(*context);
+        if (!state) {
+            state = new RequestState;
+            state->exchange = std::make_shared<HttpExchange>();
+            state->exchange->server = d;
+            state->exchange->connection = connection;
+            *context = state;
+            if (const std::optional<Refusal> refusal = d->refusalOfHead(connection)) {
+                state->refused = true;
+                return queue(connection, d->refusalAnswer(*refusal));
+            }
+            return MHD_YES;
+        }
+        if (*uploadSize != 0) {
+            const qsizetype piece = qsizetype(*uploadSize);
+            *uploadSize = 0;
+            if (state->refused)
+                return MHD_YES;
+            if (state->body.size() + piece > d->limits.maxBodyBytes) {
+                // A chunked body grew past the limit: the library allows no answer in the middle
+                // of a body, so the connection is closed.
+                state->refused = true;
+                return MHD_NO;
+            }
+            state->body.append(uploadData, piece);
+            return MHD_YES;
+        }
+        if (state->refused)
+            return MHD_YES;
+        HttpExchange& exchange = *state->exchange;
+        if (exchange.answer)
+            return queue(connection, *exchange.answer);
+        if (state->handedOn || d->stopping)
+            return MHD_NO; // resumed without an answer: the server is closing
+        d->disarmDeadline(connection);
+        d->handOn(*state, d->requestOf(connection, url, method, std::move(state->body)));
+        return MHD_YES;
+    }
+
+    static void onCompleted(void* cls, MHD_Connection* connection, void** context, MHD_RequestTerminationCode)
+    {
+        auto* d = static_cast<Private*>(cls);
+        auto* state = static_cast<RequestState*>(*context);
+        *context = nullptr;
+        if (state) {
+            state->exchange->server = nullptr;
+            d->suspended.erase(state->exchange.get());
+            delete state;
+        }
+        // A kept-alive connection now waits for its next request, which gets a deadline of its own.
+        if (!d->stopping && d->deadlines.count(connection))
+            d->armDeadline(connection);
+    }
+
+    static void onConnection(void* cls, MHD_Connection* connection, void**, MHD_ConnectionNotificationCode code)
+    {
+        auto* d = static_cast<Private*>(cls);
+        if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+            d->armDeadline(connection);
+        } else {
+            d->deadlines.erase(connection);
+            d->scheduleDeadlines();
+            // At the connection limit the library stops accepting; it starts again at its next
+            // run, which its own timeout would put off until some other connection idles out.
+            d->runAgain = true;
+        }
+    }
+
+    static void onLog(void* cls, const char* format, va_list arguments)
+    {
+        auto* d = static_cast<Private*>(cls);
+        char text[512];
+        std::vsnprintf(text, sizeof text, format, arguments);
+        d->error = QString::fromLocal8Bit(text).trimmed();
+        qCDebug(lcHttpServer, "%s", text);
+    }
+};
+
+HttpResponder::HttpResponder(std::shared_ptr<HttpExchange> exchange) : m_exchange(std::move(exchange)) {}
+
+void HttpResponder::respond(HttpResponse response) const
+{
+    HttpExchange& exchange = *m_exchange;
+    if (!exchange.server || exchange.answer)
+        return;
+    exchange.answer = std::move(response);
+    if (exchange.suspended)
+        exchange.server->resume(exchange);
+}
+
+HttpServer::HttpServer(const HttpLimits& limits, Handler handler, RefusalAnswer refusalAnswer, QObject* parent)
+    : QObject(parent), d(std::make_unique<Private>(this, limits, std::move(handler), std::move(refusalAnswer)))
+{
+    d->runTimer.setSingleShot(true);
+    d->deadlineTimer.setSingleShot(true);
+    connect(&d->runTimer, &QTimer::timeout, this, [this] { d->run(); });
+    connect(&d->deadlineTimer, &QTimer::timeout, this, [this] { d->closeLateConnections(); });
+}
+
+HttpServer::~HttpServer()
+{
+    if (!d->daemon)
+        return;
+    // The library may not stop with suspended connections: resume each, to be closed unanswered.
+    d->stopping = true;
+    for (HttpExchange* exchange : std::unordered_set<HttpExchange*>(d->suspended)) {
+        exchange->suspended = false;
+        MHD_resume_connection(exchange->connection);
+    }
+    d->suspended.clear();
+    delete d->notifier;
+    MHD_stop_daemon(d->daemon);
+}
+
+bool HttpServer::listen(const QHostAddress& address, quint16 port)
+{
+    sockaddr_in v4 {};
+    sockaddr_in6 v6 {};
+    const sockaddr* bound = nullptr;
+    unsigned flags = MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_ERROR_LOG;
+    if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+        v4.sin_family = AF_INET;
+        v4.sin_port = htons(port);
+        v4.sin_addr.s_addr = htonl(address.toIPv4Address());
+        bound = reinterpret_cast<const sockaddr*>(&v4);
+    } else if (address.protocol() == QAbstractSocket::IPv6Protocol) {
+        v6.sin6_family = AF_INET6;
+        v6.sin6_port = htons(port);
+        const Q_IPV6ADDR bytes = address.toIPv6Address();
+        std::memcpy(&v6.sin6_addr, bytes.c, sizeof bytes.c);
+        bound = reinterpret_cast<const sockaddr*>(&v6);
+        flags |= MHD_USE_IPv6;
+    } else {
+        d->error = WebText::tr("%1 is not an IPv4 or IPv6 address.").arg(address.toString());
+        return false;
+    }
+
+    // The head is parsed inside the connection's memory pool, which also holds the parsed
+    // fields and the answer's head: room for twice the largest head we accept, so that every
+    // head over it reaches the handler's own check and gets 431 from it, and only far larger
+    // ones are refused by the library (also with 431).
+    const size_t memoryLimit = size_t(d->limits.maxHeaderBytes) * 2 + 16 * 1024;
+    d->daemon = MHD_start_daemon(
+        flags, port, nullptr, nullptr, &Private::onRequest, d.get(),
+        MHD_OPTION_SOCK_ADDR, bound,
+        MHD_OPTION_CONNECTION_LIMIT, d->limits.connections,
+        MHD_OPTION_PER_IP_CONNECTION_LIMIT, d->limits.connectionsPerAddress,
+        MHD_OPTION_CONNECTION_TIMEOUT, unsigned(d->limits.idleTimeout.count()),
+        MHD_OPTION_CONNECTION_MEMORY_LIMIT, memoryLimit,
+        MHD_OPTION_STRICT_FOR_CLIENT, int(1),
+        MHD_OPTION_NOTIFY_COMPLETED, &Private::onCompleted, d.get(),
+        MHD_OPTION_NOTIFY_CONNECTION, &Private::onConnection, d.get(),
+        MHD_OPTION_EXTERNAL_LOGGER, &Private::onLog, d.get(),
+        MHD_OPTION_END);
+    if (!d->daemon) {
+        if (d->error.isEmpty())
+            d->error = WebText::tr("Cannot listen on %1 port %2.").arg(address.toString()).arg(port);
+        return false;
+    }
+    const MHD_DaemonInfo* epoll = MHD_get_daemon_info(d->daemon, MHD_DAEMON_INFO_EPOLL_FD);
+    d->notifier = new QSocketNotifier(epoll->epoll_fd, QSocketNotifier::Read, this);
+    connect(d->notifier, &QSocketNotifier::activated, this, [this] { d->run(); });
+    d->run();
+    return true;
+}
+
+quint16 HttpServer::port() const
+{
+    if (!d->daemon)
+        return 0;
+    const MHD_DaemonInfo* info = MHD_get_daemon_info(d->daemon, MHD_DAEMON_INFO_BIND_PORT);
+    return info ? info->port : 0;
+}
+
+QString HttpServer::errorString() const
+{
+    return d->error;
+}
+
+} // namespace web

@@ -1,0 +1,97 @@
+// vorfjp-web: the board as a service with an HTTP API, without a window.
+#include "storage/app_name.h"
+#include "web/credential_commands.h"
+#include "web/credentials.h"
+#include "web/service_main.h"
+#include "web/web_options.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+#include <QTextStream>
+#include <QTranslator>
+
+#include <iostream>
+#include <string>
+
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// Beside the executable in the build tree, under share/ when installed.
+void loadTranslation(QTranslator& translator)
+{
+    if (QLocale().language() != QLocale::Chinese)
+        return;
+    const QString programDir = QCoreApplication::applicationDirPath();
+    for (const QString& dir : {programDir, programDir + QStringLiteral("/../share/vorfjp/translations")}) {
+        if (translator.load(QStringLiteral("vorfjp-web_zh_CN"), dir)) {
+            QCoreApplication::installTranslator(&translator);
+            return;
+        }
+    }
+}
+
+// One line of standard input; on a terminal after a prompt and without echo.
+std::optional<QByteArray> readPasswordLine(const QString& prompt)
+{
+    const bool terminal = isatty(STDIN_FILENO) == 1;
+    QTextStream err(stderr);
+    termios saved {};
+    if (terminal) {
+        err << prompt << Qt::flush;
+        tcgetattr(STDIN_FILENO, &saved);
+        termios quiet = saved;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    }
+    std::string line;
+    const bool read = bool(std::getline(std::cin, line));
+    if (terminal) {
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        err << Qt::endl;
+    }
+    if (!read)
+        return std::nullopt;
+    return QByteArray::fromStdString(line);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    // The same name as the window: the same saved port choice and the same configuration folder.
+    QCoreApplication::setApplicationName(QString::fromUtf16(storage::kApplicationName));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VORFJP_VERSION));
+    QTranslator translator;
+    loadTranslation(translator);
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QCommandLineParser parser;
+    const web::ParsedWebCommandLine parsed = web::parseWebCommandLine(parser, QCoreApplication::arguments());
+    if (parsed.helpAsked) {
+        out << parser.helpText();
+        return web::kDone;
+    }
+    if (parsed.versionAsked) {
+        out << "vorfjp-web " << QCoreApplication::applicationVersion() << Qt::endl;
+        return web::kDone;
+    }
+    if (!parsed.options) {
+        err << "vorfjp-web: " << parsed.error << Qt::endl;
+        return web::kUsage;
+    }
+    const web::WebOptions& options = *parsed.options;
+    const web::CredentialFiles files = web::defaultCredentialFiles();
+    if (options.setPassword)
+        return web::setPasswordCommand(files.password, &readPasswordLine, isatty(STDIN_FILENO) == 1, err);
+    if (options.newTokenName)
+        return web::newTokenCommand(files.tokens, *options.newTokenName, out, err);
+    if (const std::optional<QString> refusal = web::listenRefusal(options.listen, web::passwordStored(files.password))) {
+        err << "vorfjp-web: " << *refusal << Qt::endl;
+        return web::kConfig;
+    }
+    return web::runService(options);
+}

@@ -1,0 +1,86 @@
+#pragma once
+// The HTTP API of the board service, as plain request in, answer out: no sockets, no HTTP
+// library. It decides everything that is HTTP's business (which host, which site, which route and
+// method, credentials, JSON) and hands the rest to the board side.
+//
+// Every request goes through these checks in this order; the first that fails answers:
+//   Host is not one of the accepted hosts                       421 wrong-host
+//   /api/… path that is no endpoint; a missing file            404 not-found
+//   method the endpoint does not take                          405 method-not-allowed, with Allow
+//   POST or PATCH whose Origin is another site                 403 foreign-origin
+//   a password is set, the endpoint needs login, no credentials 401 unauthorized
+//   POST or PATCH without Content-Type: application/json        415 unsupported-media-type
+//   a body that is not one JSON object (empty counts as {})     400 bad-json
+// Every failure's body is {"ok": false, "problem": KIND, "message": Chinese text for the operator}.
+//
+// Endpoints:
+//   GET  /api/content          the content                      (login needed)
+//   PATCH /api/content         changes to it, checked by the board side
+//   POST /api/preview          a draft, for the page
+//   POST /api/send/COMMAND     test|time|rooms|rates|weather, body {} or {"device": 0..255}
+//   GET  /api/status           port, send in progress, last sends
+//   POST /api/login            {"password": "…"}: a session cookie (no login needed)
+//   POST /api/logout           ends the cookie's session (no login needed)
+//   GET  anything else         a file of the page (no login needed); "/" is "/index.html"
+#include "web/board_service.h"
+#include "web/credentials.h"
+#include "web/http_message.h"
+#include "web/sessions.h"
+#include "web/static_files.h"
+
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+
+#include <functional>
+
+namespace web {
+
+struct WebApiSettings {
+    CredentialFiles credentials = defaultCredentialFiles();
+    std::chrono::seconds sessionLifetime = std::chrono::hours(12);
+    LoginLimits login;
+    Clock clock = &steadyMilliseconds;
+};
+
+class WebApi : public QObject {
+    Q_OBJECT
+public:
+    // Answers one request exactly once, at once or later.
+    using Answer = std::function<void(HttpResponse)>;
+
+    // Whether a login is needed is decided here, once: it is when a password is stored now.
+    WebApi(BoardService& board, const StaticFiles& files, const WebApiSettings& settings, QObject* parent = nullptr);
+
+    // The Host header values this service answers to, such as "127.0.0.1:8417" or "board.lan"
+    // (compared without regard to case); until they are set every request gets 421.
+    void setAcceptedHosts(const QStringList& hosts);
+    bool passwordRequired() const;
+
+    void handle(const HttpRequest& request, const Answer& answer);
+    // The answer to a request the HTTP server refused itself.
+    static HttpResponse refusal(Refusal refusal);
+
+private:
+    enum class Endpoint;
+    struct Route;
+    static std::optional<Route> routeOf(const QByteArray& path);
+
+    bool hostAccepted(const HttpRequest& request) const;
+    bool originForeign(const HttpRequest& request) const;
+    bool authorized(const HttpRequest& request);
+    void serve(Endpoint endpoint, const HttpRequest& request, const QJsonObject& body, const Answer& answer);
+    void login(const HttpRequest& request, const QJsonObject& body, const Answer& answer);
+    void send(const QByteArray& command, const QJsonObject& body, const Answer& answer);
+    HttpResponse page(const HttpRequest& request) const;
+
+    BoardService& m_board;
+    const StaticFiles& m_files;
+    CredentialFiles m_credentials;
+    bool m_passwordRequired;
+    Sessions m_sessions;
+    LoginLimiter m_logins;
+    QSet<QByteArray> m_hosts; // lower case
+};
+
+} // namespace web

@@ -1,0 +1,43 @@
+#include "web/web_service.h"
+
+#include "web/web_text.h"
+
+namespace web {
+
+WebService::WebService(BoardService& board, const StaticFiles& files, const WebServiceSettings& settings,
+                       QObject* parent)
+    : QObject(parent),
+      m_api(board, files, settings.api),
+      m_server(
+          settings.limits,
+          [this](const HttpRequest& request, const HttpResponder& responder) {
+              m_api.handle(request, [responder](HttpResponse response) { responder.respond(std::move(response)); });
+          },
+          &WebApi::refusal)
+{
+}
+
+std::optional<QString> WebService::listen(const ListenAddress& listen, const QStringList& allowHosts)
+{
+    if (const std::optional<QString> refusal = listenRefusal(listen, m_api.passwordRequired()))
+        return refusal;
+    if (!m_server.listen(listen.address, listen.port))
+        return WebText::tr("Cannot listen on %1:%2: %3")
+            .arg(listen.address.toString())
+            .arg(listen.port)
+            .arg(m_server.errorString());
+    m_api.setAcceptedHosts(acceptedHosts(listen, m_server.port(), allowHosts));
+    return std::nullopt;
+}
+
+quint16 WebService::port() const
+{
+    return m_server.port();
+}
+
+bool WebService::passwordRequired() const
+{
+    return m_api.passwordRequired();
+}
+
+} // namespace web

@@ -1,0 +1,40 @@
+#pragma once
+// The HTTP service as vorfjp-web runs it: the API over the HTTP server, on one listening
+// address, in front of a board side. Tests build the very same thing with a board side of their
+// own and kernel-picked ports.
+#include "web/board_service.h"
+#include "web/http_server.h"
+#include "web/static_files.h"
+#include "web/web_api.h"
+#include "web/web_options.h"
+
+#include <QObject>
+
+namespace web {
+
+struct WebServiceSettings {
+    HttpLimits limits;
+    WebApiSettings api;
+};
+
+class WebService : public QObject {
+    Q_OBJECT
+public:
+    // board and files must outlive the service.
+    WebService(BoardService& board, const StaticFiles& files, const WebServiceSettings& settings = {},
+               QObject* parent = nullptr);
+
+    // Listens on listen and answers to the hosts acceptedHosts() gives for it and allowHosts.
+    // The error, for the user, when it cannot: the address is reachable from other computers
+    // while no password is stored (checked again here, whoever calls), or cannot be bound.
+    std::optional<QString> listen(const ListenAddress& listen, const QStringList& allowHosts);
+    quint16 port() const;
+    bool passwordRequired() const;
+
+private:
+    // Declared in this order so that the server, and with it every connection, goes first.
+    WebApi m_api;
+    HttpServer m_server;
+};
+
+} // namespace web

@@ -1,0 +1,217 @@
+// The password and token files, and the two commands that write them: only hashes on disk, only
+// the user may read them, and every way in that should fail does.
+#include "web/credential_commands.h"
+#include "web/credentials.h"
+#include "web/web_options.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using web::PasswordCost;
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QFile::Permissions modeOf(const QString& path)
+{
+    return QFileInfo(path).permissions()
+           & (QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::WriteGroup
+              | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther);
+}
+
+// BLAKE2b-256 of bytes as coreutils computes it, independently of libsodium.
+QByteArray b2sum256(const QByteArray& bytes)
+{
+    QProcess process;
+    process.start(QStringLiteral("b2sum"), {QStringLiteral("--length=256")});
+    process.write(bytes);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(30000))
+        return QByteArray();
+    return process.readAllStandardOutput().split(' ').value(0);
+}
+
+class CredentialsTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+
+    QTemporaryDir dir;
+    // A folder that does not exist yet, as on a first run.
+    QString folder = dir.filePath(QStringLiteral("config/VorFJP"));
+    QString passwordPath = folder + QStringLiteral("/web-password");
+    QString tokensPath = folder + QStringLiteral("/web-tokens");
+};
+
+TEST_F(CredentialsTest, APasswordIsKeptOnlyAsASlowSaltedHashThatOnlyTheUserCanRead)
+{
+    ASSERT_EQ(web::storePassword(passwordPath, "Zimmer 12 frei"), std::nullopt);
+    EXPECT_EQ(modeOf(passwordPath), QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(modeOf(folder), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray stored = readAll(passwordPath);
+    EXPECT_FALSE(stored.contains("Zimmer"));
+    // Argon2id at libsodium's interactive cost: 64 MiB (m in KiB) and two passes.
+    EXPECT_TRUE(stored.startsWith("$argon2id$v=19$m=65536,t=2,p=1$")) << stored.toStdString();
+    EXPECT_TRUE(web::passwordStored(passwordPath));
+
+    EXPECT_TRUE(web::passwordMatches(passwordPath, "Zimmer 12 frei"));
+    for (const QByteArray& wrong : QList<QByteArray>{"zimmer 12 frei", "Zimmer 12 frei ", "Zimmer 12", "", "Zimmer 12 frei\n"}) {
+        SCOPED_TRACE(wrong.toStdString());
+        EXPECT_FALSE(web::passwordMatches(passwordPath, wrong));
+    }
+
+    // Salted: the same password again is another hash, and still the password.
+    ASSERT_EQ(web::storePassword(passwordPath, "Zimmer 12 frei", PasswordCost::Minimal), std::nullopt);
+    EXPECT_NE(readAll(passwordPath), stored);
+    EXPECT_TRUE(web::passwordMatches(passwordPath, "Zimmer 12 frei"));
+    EXPECT_EQ(modeOf(passwordPath), QFile::ReadOwner | QFile::WriteOwner);
+}
+
+TEST_F(CredentialsTest, NoPasswordMatchesWhereThereIsNone)
+{
+    EXPECT_FALSE(web::passwordStored(passwordPath));
+    EXPECT_FALSE(web::passwordMatches(passwordPath, "anything"));
+    EXPECT_TRUE(web::storePassword(passwordPath, "").has_value());
+    EXPECT_FALSE(QFileInfo::exists(passwordPath));
+
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const QByteArray& damaged : {QByteArray(), QByteArray("not a hash\n"), QByteArray(200, '$')}) {
+        QFile file(passwordPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(damaged);
+        file.close();
+        EXPECT_FALSE(web::passwordMatches(passwordPath, ""));
+        EXPECT_FALSE(web::passwordMatches(passwordPath, damaged));
+    }
+}
+
+TEST_F(CredentialsTest, ATokenIsKeptAsItsHashAndReplacedByName)
+{
+    const web::NewToken cron = web::storeNewToken(tokensPath, QStringLiteral("cron"));
+    ASSERT_TRUE(cron.token) << cron.error.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Za-z0-9_-]{43}$")).match(QString::fromLatin1(*cron.token)).hasMatch());
+    EXPECT_EQ(modeOf(tokensPath), QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(readAll(tokensPath), "cron " + b2sum256(*cron.token) + '\n');
+
+    const web::NewToken backup = web::storeNewToken(tokensPath, QStringLiteral("backup.nightly"));
+    ASSERT_TRUE(backup.token);
+    EXPECT_NE(*backup.token, *cron.token);
+    EXPECT_TRUE(web::tokenMatches(tokensPath, *cron.token));
+    EXPECT_TRUE(web::tokenMatches(tokensPath, *backup.token));
+    for (const QByteArray& wrong : {QByteArray(), cron.token->left(42), *cron.token + "x", web::randomSecret(),
+                                   b2sum256(*cron.token)}) {
+        SCOPED_TRACE(wrong.toStdString());
+        EXPECT_FALSE(web::tokenMatches(tokensPath, wrong));
+    }
+
+    // A new token under a name ends the old one; the others stay.
+    const web::NewToken cronAgain = web::storeNewToken(tokensPath, QStringLiteral("cron"));
+    ASSERT_TRUE(cronAgain.token);
+    EXPECT_FALSE(web::tokenMatches(tokensPath, *cron.token));
+    EXPECT_TRUE(web::tokenMatches(tokensPath, *cronAgain.token));
+    EXPECT_TRUE(web::tokenMatches(tokensPath, *backup.token));
+    EXPECT_EQ(readAll(tokensPath).count('\n'), 2);
+}
+
+TEST_F(CredentialsTest, BadTokenNamesAndUnwritableFilesAreRefused)
+{
+    const QString names[] = {QString(), QStringLiteral("two words"), QString(65, u'a'), QStringLiteral("schlüssel"),
+                             QStringLiteral("a/b"), QStringLiteral("name\n")};
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        const web::NewToken refused = web::storeNewToken(tokensPath, name);
+        EXPECT_FALSE(refused.token);
+        EXPECT_TRUE(refused.nameRefused);
+        EXPECT_FALSE(refused.error.isEmpty());
+    }
+    EXPECT_FALSE(QFileInfo::exists(tokensPath));
+    EXPECT_TRUE(web::storeNewToken(tokensPath, QString(64, u'a')).token);
+
+    // A folder that cannot be made, because a file stands in its place.
+    QFile blocker(dir.filePath(QStringLiteral("blocker")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString unreachable = dir.filePath(QStringLiteral("blocker/VorFJP/web-tokens"));
+    const web::NewToken unwritten = web::storeNewToken(unreachable, QStringLiteral("cron"));
+    EXPECT_FALSE(unwritten.token);
+    EXPECT_FALSE(unwritten.nameRefused);
+    EXPECT_TRUE(web::storePassword(dir.filePath(QStringLiteral("blocker/VorFJP/web-password")), "x",
+                                   PasswordCost::Minimal)
+                    .has_value());
+}
+
+// A reader that hands out the given lines, then the end of input.
+web::LineReader lines(const QList<QByteArray>& given)
+{
+    return [given, next = std::make_shared<qsizetype>(0)](const QString&) -> std::optional<QByteArray> {
+        if (*next >= given.size())
+            return std::nullopt;
+        return given[(*next)++];
+    };
+}
+
+TEST_F(CredentialsTest, SetPasswordStoresOneLineAndRefusesNoneEmptyOrMistyped)
+{
+    QString messages;
+    QTextStream err(&messages);
+    const struct {
+        const char* what;
+        QList<QByteArray> input;
+        bool askTwice;
+        int status;
+    } refused[] = {
+        {"no input", {}, false, web::kDataError},
+        {"an empty line", {QByteArray()}, false, web::kDataError},
+        {"only a carriage return", {QByteArray("\r")}, false, web::kDataError},
+        {"two that differ", {QByteArray("one"), QByteArray("two")}, true, web::kDataError},
+        {"the second missing", {QByteArray("one")}, true, web::kDataError},
+    };
+    for (const auto& row : refused) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(web::setPasswordCommand(passwordPath, lines(row.input), row.askTwice, err), row.status);
+        EXPECT_FALSE(QFileInfo::exists(passwordPath));
+    }
+
+    EXPECT_EQ(web::setPasswordCommand(passwordPath, lines({QByteArray("Zimmer 12 frei\r")}), false, err), web::kDone);
+    EXPECT_TRUE(web::passwordMatches(passwordPath, "Zimmer 12 frei"));
+    EXPECT_EQ(web::setPasswordCommand(passwordPath, lines({QByteArray("neu"), QByteArray("neu")}), true, err),
+              web::kDone);
+    EXPECT_TRUE(web::passwordMatches(passwordPath, "neu"));
+    EXPECT_FALSE(web::passwordMatches(passwordPath, "Zimmer 12 frei"));
+    EXPECT_TRUE(messages.contains(QLatin1String("systemctl --user restart vorfjp-web")));
+}
+
+TEST_F(CredentialsTest, NewTokenPrintsTheTokenAloneAndSaysHowToUseIt)
+{
+    QString printed;
+    QString messages;
+    QTextStream out(&printed);
+    QTextStream err(&messages);
+    EXPECT_EQ(web::newTokenCommand(tokensPath, QStringLiteral("cron"), out, err), web::kDone);
+    const QByteArray token = printed.toLatin1().chopped(1);
+    EXPECT_EQ(printed.count(u'\n'), 1);
+    EXPECT_TRUE(web::tokenMatches(tokensPath, token));
+    EXPECT_TRUE(messages.contains(QLatin1String("Authorization: Bearer")));
+
+    printed.clear();
+    EXPECT_EQ(web::newTokenCommand(tokensPath, QStringLiteral("no good"), out, err), web::kUsage);
+    QFile blocker(dir.filePath(QStringLiteral("blocker")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    EXPECT_EQ(web::newTokenCommand(dir.filePath(QStringLiteral("blocker/web-tokens")), QStringLiteral("cron"), out, err),
+              web::kCannotCreate);
+    EXPECT_TRUE(printed.isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,144 @@
+// vorfjp-web's command line, the rule that keeps it off the network without a password, and the
+// Host values it answers to.
+#include "web/web_options.h"
+
+#include <QCommandLineParser>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+web::ParsedWebCommandLine parse(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    return web::parseWebCommandLine(parser, QStringList{QStringLiteral("vorfjp-web")} + arguments);
+}
+
+TEST(WebOptionsTest, WithoutOptionsItServesOnLoopbackAsVorfjpSendWouldSend)
+{
+    const web::ParsedWebCommandLine parsed = parse({});
+    ASSERT_TRUE(parsed.options) << parsed.error.toStdString();
+    const web::WebOptions& options = *parsed.options;
+    EXPECT_EQ(options.listen.address, QHostAddress(QStringLiteral("127.0.0.1")));
+    EXPECT_EQ(options.listen.port, 8417);
+    EXPECT_EQ(options.port, std::nullopt);
+    EXPECT_EQ(options.deviceId, 255);
+    EXPECT_EQ(options.contentFile, std::nullopt);
+    EXPECT_TRUE(options.allowHosts.isEmpty());
+    EXPECT_FALSE(options.setPassword);
+    EXPECT_EQ(options.newTokenName, std::nullopt);
+}
+
+TEST(WebOptionsTest, ReadsEveryOption)
+{
+    const web::ParsedWebCommandLine parsed =
+        parse({"--listen", "[::1]:9000", "--port", "rfc2217://lobby-pc:7000", "--device", "0012", "--content",
+               "/srv/VorFjp.ini", "--allow-host", "Board.LAN", "--allow-host", "proxy.lan:443"});
+    ASSERT_TRUE(parsed.options) << parsed.error.toStdString();
+    EXPECT_EQ(parsed.options->listen.address, QHostAddress(QStringLiteral("::1")));
+    EXPECT_EQ(parsed.options->listen.port, 9000);
+    EXPECT_EQ(parsed.options->port, QStringLiteral("rfc2217://lobby-pc:7000"));
+    EXPECT_EQ(parsed.options->deviceId, 12);
+    EXPECT_EQ(parsed.options->contentFile, QStringLiteral("/srv/VorFjp.ini"));
+    EXPECT_EQ(parsed.options->allowHosts, (QStringList{"board.lan", "proxy.lan:443"}));
+
+    EXPECT_TRUE(parse({"--set-password"}).options->setPassword);
+    EXPECT_EQ(parse({"--new-token", "cron"}).options->newTokenName, QStringLiteral("cron"));
+    EXPECT_TRUE(parse({"--help"}).helpAsked);
+    EXPECT_TRUE(parse({"--version"}).versionAsked);
+}
+
+TEST(WebOptionsTest, ListenTakesAnAddressOrLocalhostWithAPort)
+{
+    const struct {
+        const char* text;
+        const char* address; // nullptr: refused
+        int port;
+    } rows[] = {
+        {"127.0.0.1:8417", "127.0.0.1", 8417},
+        {"0.0.0.0:80", "0.0.0.0", 80},
+        {"192.168.1.20:0", "192.168.1.20", 0},
+        {"[::1]:8417", "::1", 8417},
+        {"[::]:8417", "::", 8417},
+        {"[fe80::1%lo]:8417", "fe80::1%lo", 8417},
+        {"localhost:8417", "127.0.0.1", 8417},
+        {"LocalHost:1", "127.0.0.1", 1},
+        {"127.0.0.1", nullptr, 0},
+        {"127.0.0.1:", nullptr, 0},
+        {":8417", nullptr, 0},
+        {"8417", nullptr, 0},
+        {"127.0.0.1:65536", nullptr, 0},
+        {"127.0.0.1:-1", nullptr, 0},
+        {"256.0.0.1:80", nullptr, 0},
+        {"1.2.3:80", nullptr, 0},
+        {"::1:8417", nullptr, 0},
+        {"[127.0.0.1]:80", nullptr, 0},
+        {"board.lan:8417", nullptr, 0},
+        {"127.0.0.1:8417\n", nullptr, 0},
+        {"", nullptr, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        const std::optional<web::ListenAddress> listen = web::parseListenAddress(QString::fromUtf8(row.text));
+        ASSERT_EQ(listen.has_value(), row.address != nullptr);
+        if (listen) {
+            EXPECT_EQ(listen->address, QHostAddress(QString::fromUtf8(row.address)));
+            EXPECT_EQ(listen->port, row.port);
+        }
+    }
+}
+
+TEST(WebOptionsTest, RefusesWhatItCannotUse)
+{
+    const QStringList refused[] = {
+        {"--listen", "board.lan:8417"},
+        {"--device", "256"},
+        {"--device", "abc"},
+        {"--allow-host", "*"},
+        {"--allow-host", "evil.example/x"},
+        {"--allow-host", ""},
+        {"--set-password", "--new-token", "cron"},
+        {"serve"},
+        {"--no-such-option"},
+    };
+    for (const QStringList& arguments : refused) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        const web::ParsedWebCommandLine parsed = parse(arguments);
+        EXPECT_FALSE(parsed.options);
+        EXPECT_FALSE(parsed.error.isEmpty());
+    }
+}
+
+TEST(WebOptionsTest, OnlyLoopbackListensWithoutAPassword)
+{
+    for (const char* text : {"127.0.0.1:8417", "127.0.0.5:8417", "[::1]:8417", "localhost:8417"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(web::listenRefusal(*web::parseListenAddress(QString::fromUtf8(text)), false), std::nullopt);
+    }
+    for (const char* text : {"0.0.0.0:8417", "192.168.1.20:8417", "[::]:8417", "[2001:db8::1]:80"}) {
+        SCOPED_TRACE(text);
+        const web::ListenAddress listen = *web::parseListenAddress(QString::fromUtf8(text));
+        const std::optional<QString> refusal = web::listenRefusal(listen, false);
+        ASSERT_TRUE(refusal);
+        EXPECT_TRUE(refusal->contains(QLatin1String("vorfjp-web --set-password"))) << refusal->toStdString();
+        EXPECT_EQ(web::listenRefusal(listen, true), std::nullopt);
+    }
+}
+
+TEST(WebOptionsTest, AnswersToItsOwnAddressLocalhostAndTheAllowedNames)
+{
+    const auto hosts = [](const char* listen, quint16 port, const QStringList& allowed = {}) {
+        return web::acceptedHosts(*web::parseListenAddress(QString::fromUtf8(listen)), port, allowed);
+    };
+    EXPECT_EQ(hosts("127.0.0.1:0", 40123), (QStringList{"127.0.0.1:40123", "localhost:40123"}));
+    EXPECT_EQ(hosts("localhost:8417", 8417), (QStringList{"127.0.0.1:8417", "localhost:8417"}));
+    EXPECT_EQ(hosts("[::1]:8417", 8417), (QStringList{"[::1]:8417", "localhost:8417"}));
+    EXPECT_EQ(hosts("192.0.2.7:8417", 8417, {"board.lan", "proxy.lan:443"}),
+              (QStringList{"192.0.2.7:8417", "board.lan:8417", "board.lan", "proxy.lan:443"}));
+    const QStringList any = hosts("0.0.0.0:8417", 8417);
+    EXPECT_TRUE(any.contains(QLatin1String("127.0.0.1:8417")));
+    EXPECT_TRUE(any.contains(QLatin1String("localhost:8417")));
+    EXPECT_FALSE(any.contains(QLatin1String("0.0.0.0:8417")));
+}
+
+} // namespace
