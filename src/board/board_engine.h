@@ -32,6 +32,9 @@
 namespace board {
 
 inline constexpr std::chrono::milliseconds kWeatherPause {1000};
+// How long a sender that waits for the board's answer to the connection test waits, unless it
+// is told otherwise.
+inline constexpr std::chrono::milliseconds kAnswerWait {2000};
 
 struct Draft {
     storage::BoardContent content;

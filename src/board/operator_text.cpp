@@ -2,6 +2,7 @@
 
 #include "board/overloaded.h"
 #include "protocol/connection_test.h"
+#include "protocol/dot_matrix.h"
 #include "serial/port_choice.h"
 #include "storage/content_file.h"
 
@@ -154,6 +155,61 @@ QString lostLineMessage(const line::LineLoss& loss)
 {
     return QStringLiteral("与显示屏的串口连接断开了：%1\n\n请检查串口线和串口设备是否接好，然后按“打开串口”重新连接。")
         .arg(lossText(loss));
+}
+
+QString editErrorText(const EditError& error)
+{
+    const std::optional<storage::Field> field = storage::fieldForKey(error.key);
+    const storage::FieldRole role = field ? storage::groupOf(*field).role : storage::FieldRole::Reserved;
+    const auto limitText = [&] {
+        switch (role) {
+        case storage::FieldRole::RoomRate:
+            return QStringLiteral("房价只有 %1 位").arg(error.limit);
+        case storage::FieldRole::RateValue:
+            return QStringLiteral("牌价只有 %1 位").arg(error.limit);
+        case storage::FieldRole::Temperature:
+            return QStringLiteral("温度只有 %1 位").arg(error.limit);
+        default:
+            break;
+        }
+        return QStringLiteral("内容文件中只能存 %1 个字符").arg(error.limit);
+    };
+    switch (error.why) {
+    case EditProblem::UnknownKey:
+        return QStringLiteral("没有“%1”这一项。").arg(error.key);
+    case EditProblem::WrongType:
+        return role == storage::FieldRole::AreaAddress || role == storage::FieldRole::AreaLength
+            ? QStringLiteral("这里应填一个数字。")
+            : QStringLiteral("这里应填文字。");
+    case EditProblem::NotANumber:
+        return QStringLiteral("“%1”不是整数。").arg(error.value);
+    case EditProblem::AreaOutOfRange:
+        return QStringLiteral("%1 不在 0 到 %2 之间，显示屏没有这样的显示区。").arg(error.value).arg(error.limit);
+    case EditProblem::TooLong:
+        return QStringLiteral("“%1”有 %2 个字符；%3。").arg(error.value).arg(error.length).arg(limitText());
+    case EditProblem::NotShown:
+        return QStringLiteral("“%1”中的“%2”显示屏显示不了：这里只能填数字、一个小数点和空格%3。")
+            .arg(error.value, error.character,
+                 role == storage::FieldRole::Temperature ? QStringLiteral("，温度还可以填“-”") : QString());
+    case EditProblem::TwoPoints:
+        return QStringLiteral("“%1”有两个小数点；一个值只能有一个“.”，它点亮前一位的小数点。").arg(error.value);
+    case EditProblem::OutsideGbk:
+        return QStringLiteral("“%1”中的“%2”无法存入内容文件（GBK 编码），请换一个字。").arg(error.value, error.character);
+    case EditProblem::LineBreak:
+        break;
+    }
+    return QStringLiteral("不能含有换行或其他控制字符。");
+}
+
+QString weatherCutText(const WeatherCut& cut)
+{
+    return QStringLiteral("“%1”宽 %2 格，显示屏的 %3 × %4 点阵只显示前 %5 格：“%6”。")
+        .arg(cut.text)
+        .arg(cut.cells)
+        .arg(protocol::kDotColumns)
+        .arg(protocol::kDotRows)
+        .arg(cut.shownCells)
+        .arg(cut.shown);
 }
 
 QString operatorMessage(const Problem& problem)

@@ -4,6 +4,7 @@
 //   vorfjp-send [--content FILE] show
 //   vorfjp-send [options] set [--json FILE|-] [KEY=VALUE...] [COMMAND...]
 //   vorfjp-send --list-ports
+#include "board/board_engine.h"
 #include "board/command.h"
 
 #include <QCommandLineParser>
@@ -16,7 +17,7 @@
 namespace cli {
 
 // How long test waits for the board's answer unless --timeout says otherwise.
-inline constexpr int kDefaultTimeoutMs = 2000;
+inline constexpr int kDefaultTimeoutMs = int(board::kAnswerWait.count());
 
 // What the call is for: sending, printing the content, or changing it (and then sending).
 enum class Mode { Send, Show, Set };

@@ -19,7 +19,7 @@ struct ServiceAnswer {
 class BoardService {
 public:
     virtual ~BoardService() = default;
-    virtual QJsonObject content() = 0;                                  // GET /api/content (200)
+    virtual ServiceAnswer content() = 0;                                // GET /api/content: 200 + content, or a failure
     virtual ServiceAnswer patchContent(const QJsonObject& changes) = 0; // PATCH /api/content: 200 + content, or 422 + {"errors":{...}}
     virtual ServiceAnswer preview(const QJsonObject& draft) = 0;        // POST /api/preview (used by the page, a later issue)
     virtual void send(const QString& command, std::optional<int> device,

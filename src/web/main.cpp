@@ -5,7 +5,7 @@
 #include "web/service_main.h"
 #include "web/web_options.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QTextStream>
 #include <QTranslator>
@@ -60,7 +60,10 @@ std::optional<QByteArray> readPasswordLine(const QString& prompt)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication application(argc, argv);
+    // Drawing the weather text needs fonts, and so a GUI application; it draws off screen and
+    // never uses a display that happens to be there.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
     // The same name as the window: the same saved port choice and the same configuration folder.
     QCoreApplication::setApplicationName(QString::fromUtf16(storage::kApplicationName));
     QCoreApplication::setApplicationVersion(QStringLiteral(VORFJP_VERSION));

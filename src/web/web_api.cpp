@@ -279,7 +279,7 @@ void WebApi::serve(Endpoint endpoint, const HttpRequest& request, const QJsonObj
     case Endpoint::Content:
         if (request.method == "PATCH")
             return answer(fromService(m_board.patchContent(body)));
-        return answer(json(200, m_board.content()));
+        return answer(fromService(m_board.content()));
     case Endpoint::Preview:
         return answer(fromService(m_board.preview(body)));
     case Endpoint::Send:

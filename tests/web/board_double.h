@@ -30,10 +30,10 @@ public:
         m_content = {{QStringLiteral("rooms"), rooms}, {QStringLiteral("weatherText"), QStringLiteral("晴")}};
     }
 
-    QJsonObject content() override
+    web::ServiceAnswer content() override
     {
         ++contentCalls;
-        return m_content;
+        return {200, m_content};
     }
 
     // "rooms": ten strings of at most four digits; "weatherText": a string. Anything else is refused.
