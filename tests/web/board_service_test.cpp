@@ -1,0 +1,224 @@
+// vorfjp-web as it runs, over real HTTP on 127.0.0.1 with curl as the client, in front of the
+// virtual board on a pseudo-terminal: the bytes of every send, the content's checks and lock,
+// the queue, the weather pause that holds up no other answer, the port it lets go of, and the
+// window's port when the window holds it.
+#include "board_fixture.h"
+#include "send_table.h"
+#include "support/device_servers.h"
+#include "support/files.h"
+#include "support/hex.h"
+#include "web_clients.h"
+
+#include "serial/vor_ms_comm.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using testsupport::hex;
+using webtest::CurlAnswer;
+using webtest::curl;
+using webtest::jsonRequest;
+
+constexpr int kBoardId = 5;
+
+// vorfjp-web on a kernel-picked port, on the given serial port and content file.
+class WebProcess {
+public:
+    ~WebProcess()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+
+    bool start(const QString& port, const QString& content)
+    {
+        m_process.start(QStringLiteral(VORFJP_WEB), {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+                                                     QStringLiteral("--port"), port, QStringLiteral("--content"), content});
+        if (!QTest::qWaitFor([&] { return m_process.canReadLine() || m_process.state() == QProcess::NotRunning; },
+                             webtest::kWaitMs))
+            return false;
+        const QString line = QString::fromUtf8(m_process.readLine());
+        const qsizetype at = line.lastIndexOf(u':');
+        m_port = quint16(line.mid(at + 1).remove(u'/').trimmed().toUInt());
+        return m_port != 0;
+    }
+
+    quint16 port() const { return m_port; }
+    QString errors() { return QString::fromUtf8(m_process.readAllStandardError()); }
+
+private:
+    QProcess m_process;
+    quint16 m_port = 0;
+};
+
+class ServiceOnABoard : public ::testing::Test {
+protected:
+    void startService(const apptest::RecordPieces& pieces = apptest::RecordPieces(), const QString& port = {})
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        contentPath = m_dir.filePath(QStringLiteral("VorFjp.ini"));
+        contentBytes = pieces.fileBytes();
+        testsupport::writeFile(contentPath, contentBytes);
+        ASSERT_TRUE(board.start({QStringLiteral("--pty"), QStringLiteral("--id"), QString::number(kBoardId)}))
+            << board.errorString().toStdString();
+        const QString line = port.isEmpty() ? board.firstLine().value(QStringLiteral("pty")).toString() : port;
+        ASSERT_TRUE(service.start(line, contentPath)) << service.errors().toStdString();
+    }
+
+    CurlAnswer post(const QString& path, const QByteArray& body = "{}")
+    {
+        return curl(service.port(), path, jsonRequest(QStringLiteral("POST"), body));
+    }
+
+    // The next frame the board received, as its bytes.
+    QByteArray nextFrame()
+    {
+        return QByteArray::fromHex(board.nextObject(webtest::kWaitMs).value(QStringLiteral("bytes")).toString().toLatin1());
+    }
+
+    QTemporaryDir m_dir;
+    QString contentPath;
+    QByteArray contentBytes;
+    testsupport::HeadlessBoard board;
+    WebProcess service;
+};
+
+class EverySend : public ServiceOnABoard, public ::testing::WithParamInterface<sendtable::SendRow> {};
+
+TEST_P(EverySend, PutsTheBytesOfTheTableOnTheLine)
+{
+    const sendtable::SendRow& row = GetParam();
+    startService(row.pieces);
+    const CurlAnswer sent = post(QStringLiteral("/api/send/%1").arg(QLatin1String(row.command)),
+                                 QByteArrayLiteral("{\"device\": ") + row.device + "}");
+    // A test to every board or to board 1 is not answered by board 5 only when it is for another.
+    const bool answered = QByteArray(row.command) != "test" || QByteArray(row.device) == "255";
+    EXPECT_EQ(sent.status, answered ? 200 : 504) << sent.body.toStdString();
+    for (const char* frame : row.frames)
+        EXPECT_EQ(nextFrame().toHex(' '), hex(frame).toHex(' ')) << row.name;
+    if (QByteArray(row.command) == "test" && answered) {
+        EXPECT_EQ(sent.json()[QStringLiteral("device")].toInt(), kBoardId);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, EverySend, ::testing::ValuesIn(sendtable::sendRows()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ServiceOnABoard, PatchedRateGoesOutWithTheNextSendAndStaysInTheFile)
+{
+    startService(sendtable::withAreas("0   8   256 12  0   4   "));
+    const CurlAnswer patched = curl(service.port(), QStringLiteral("/api/content"),
+                                    jsonRequest(QStringLiteral("PATCH"), R"({"rooms": ["688", "5.6"]})"));
+    ASSERT_EQ(patched.status, 200) << patched.body.toStdString();
+    EXPECT_EQ(patched.json()[QStringLiteral("rooms")][0].toString(), QStringLiteral("688"));
+    ASSERT_EQ(post(QStringLiteral("/api/send/rooms")).status, 200);
+    EXPECT_EQ(nextFrame().toHex(' '), hex("02 00 14 FF EE 25 00 00 00 08 FF 82 80 80 FF 12 82 F9 C3 03").toHex(' '));
+    EXPECT_EQ(curl(service.port(), QStringLiteral("/api/content")).json()[QStringLiteral("rooms")][0].toString(),
+              QStringLiteral("688"));
+}
+
+TEST_F(ServiceOnABoard, RefusedChangesAnswerWithEachKeyAndWriteNothing)
+{
+    startService();
+    const CurlAnswer refused = curl(service.port(), QStringLiteral("/api/content"),
+                                    jsonRequest(QStringLiteral("PATCH"),
+                                                R"({"rooms": ["1", "2", "12345"], "rates": [{"a": "1.2.3"}], "weather": {"low": "x"}})"));
+    EXPECT_EQ(refused.status, 422) << refused.body.toStdString();
+    const QJsonObject errors = refused.json()[QStringLiteral("errors")].toObject();
+    EXPECT_EQ(errors.keys(), (QStringList {QStringLiteral("rates.1.a"), QStringLiteral("rooms.3"), QStringLiteral("weather.low")}));
+    EXPECT_TRUE(errors[QStringLiteral("rooms.3")].toString().contains(QStringLiteral("4 位")))
+        << errors[QStringLiteral("rooms.3")].toString().toStdString();
+    EXPECT_EQ(testsupport::readFile(contentPath), contentBytes) << "nothing written, not even the good values";
+
+    const CurlAnswer broken = curl(service.port(), QStringLiteral("/api/content"),
+                                   jsonRequest(QStringLiteral("PATCH"), R"({"rooms": [)"));
+    EXPECT_EQ(broken.status, 400);
+    EXPECT_EQ(testsupport::readFile(contentPath), contentBytes);
+}
+
+TEST_F(ServiceOnABoard, AnAreaTheBoardCannotHaveIs422)
+{
+    startService(sendtable::withAreas("-1  8   256 12  0   4   "));
+    const CurlAnswer area = post(QStringLiteral("/api/send/rooms"));
+    EXPECT_EQ(area.status, 422) << area.body.toStdString();
+    EXPECT_EQ(area.json()[QStringLiteral("problem")].toString(), QStringLiteral("area-unusable"));
+    EXPECT_FALSE(area.json()[QStringLiteral("ok")].toBool());
+}
+
+TEST_F(ServiceOnABoard, PortThatCannotBeOpenedIs503WithTheOperatorsWords)
+{
+    startService(apptest::RecordPieces(), m_dir.filePath(QStringLiteral("no-such-port")));
+    const CurlAnswer sent = post(QStringLiteral("/api/send/time"));
+    EXPECT_EQ(sent.status, 503) << sent.body.toStdString();
+    EXPECT_EQ(sent.json()[QStringLiteral("problem")].toString(), QStringLiteral("port-unavailable"));
+    EXPECT_TRUE(sent.json()[QStringLiteral("message")].toString().startsWith(QStringLiteral("端口打开错误~!")));
+    const QJsonArray last = curl(service.port(), QStringLiteral("/api/status")).json()[QStringLiteral("last")].toArray();
+    ASSERT_EQ(last.size(), 1);
+    EXPECT_EQ(last[0][QStringLiteral("command")].toString(), QStringLiteral("time"));
+    EXPECT_FALSE(last[0][QStringLiteral("ok")].toBool());
+}
+
+// The status answers in the middle of the weather's pause, and a send asked for meanwhile goes
+// out after the weather's two frames, not between them.
+TEST_F(ServiceOnABoard, WeatherPauseHoldsUpNoAnswerAndSendsNeverInterleave)
+{
+    startService(sendtable::emptyWeatherText());
+    webtest::Curl weather(service.port(), QStringLiteral("/api/send/weather"), jsonRequest(QStringLiteral("POST"), "{}"));
+    const QByteArray temperatures = nextFrame();
+    ASSERT_EQ(temperatures.size(), 16) << temperatures.toHex(' ').toStdString();
+    const CurlAnswer status = curl(service.port(), QStringLiteral("/api/status"));
+    EXPECT_EQ(status.status, 200);
+    EXPECT_TRUE(status.json()[QStringLiteral("sending")].toBool()) << "answered during the pause";
+    webtest::Curl clock(service.port(), QStringLiteral("/api/send/time"), jsonRequest(QStringLiteral("POST"), "{}"));
+    EXPECT_EQ(nextFrame().size(), 142) << "the dots follow the temperatures";
+    EXPECT_EQ(nextFrame().size(), 14) << "then the clock";
+    EXPECT_EQ(weather.finish().status, 200);
+    EXPECT_EQ(clock.finish().status, 200);
+}
+
+// Once no send has come for a second the service closes its port, so the window can open it.
+TEST_F(ServiceOnABoard, LetsGoOfThePortWhenIdle)
+{
+    startService();
+    ASSERT_EQ(post(QStringLiteral("/api/send/time")).status, 200);
+    ASSERT_EQ(nextFrame().size(), 14);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !curl(service.port(), QStringLiteral("/api/status")).json()[QStringLiteral("open")].toBool(); },
+        webtest::kWaitMs));
+    serial::VorMsComm window;
+    EXPECT_TRUE(window.open(board.firstLine().value(QStringLiteral("pty")).toString()).ok()) << "the port is free";
+}
+
+// With the window holding the port, the service's frames go out through it.
+class ServiceBesideTheWindow : public e2etest::BoardOnTheLine {
+};
+
+TEST_F(ServiceBesideTheWindow, SendGoesThroughTheWindowsPort)
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    ASSERT_FALSE(runtime.isEmpty());
+    options.lineSocketPath = runtime + QStringLiteral("/VorFJP.line");
+    startProgram(sendtable::withAreas("0   8   256 12  0   4   "));
+    click("OpenRs232Command");
+    ASSERT_TRUE(form->vorMsComm().portOpen());
+
+    WebProcess service;
+    ASSERT_TRUE(service.start(pty.linkA(), contentPath)) << service.errors().toStdString();
+    const CurlAnswer sent = curl(service.port(), QStringLiteral("/api/send/rates"), jsonRequest(QStringLiteral("POST"), R"({"device": 1})"));
+    EXPECT_EQ(sent.status, 200) << sent.body.toStdString();
+    EXPECT_TRUE(lineCarriedOnly(hex("02 00 18 01 EE 25 01 00 00 0C F9 A4 30 99 92 82 F9 A4 30 80 80 80 D6 03")));
+    EXPECT_TRUE(curl(service.port(), QStringLiteral("/api/status")).json()[QStringLiteral("throughWindow")].toBool());
+    EXPECT_TRUE(form->vorMsComm().portOpen()) << "the window keeps its port";
+    EXPECT_TRUE(boxes.seen().empty());
+}
+
+} // namespace
