@@ -44,10 +44,7 @@ QByteArray toGbk(QStringView text)
 
 std::optional<QString> firstCharacterOutsideGbk(QStringView text)
 {
-    QStringEncoder whole(kCodec, QStringEncoder::Flag::Stateless);
-    const QByteArray all = whole.encode(text);
-    if (!whole.hasError())
-        return std::nullopt;
+    // Character by character: the texts checked are one field's, at most a hundred characters.
     for (qsizetype i = 0; i < text.size();) {
         const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
         const qsizetype units = pair ? 2 : 1;
