@@ -45,7 +45,17 @@ for path in \
   /usr/share/doc/vorfjp/README.md \
   /usr/share/doc/vorfjp/copyright \
   /usr/share/doc/vorfjp/changelog.gz \
-  /usr/share/doc/vorfjp/examples/60-vorfjp-board.rules; do
+  /usr/share/doc/vorfjp/examples/60-vorfjp-board.rules \
+  /usr/share/doc/vorfjp/examples/vorfjp-weekend-rates.service \
+  /usr/share/doc/vorfjp/examples/vorfjp-weekend-rates.timer \
+  /usr/share/doc/vorfjp/examples/vorfjp-weekday-rates.service \
+  /usr/share/doc/vorfjp/examples/vorfjp-weekday-rates.timer \
+  /usr/share/doc/vorfjp/examples/weekend.json \
+  /usr/share/doc/vorfjp/examples/weekday.json \
+  /usr/share/doc/vorfjp/examples/vorfjp-ecb-rates.service \
+  /usr/share/doc/vorfjp/examples/vorfjp-ecb-rates.timer \
+  /usr/share/doc/vorfjp/examples/vorfjp-ecb-rates \
+  /usr/share/doc/vorfjp/examples/eurofxref-sample.xml; do
   grep -qxF "$path" "$work/contents" || fail "package lacks $path"
 done
 if grep -qx '/usr/bin/boardsim' "$work/contents"; then fail "package puts a generic boardsim into the path"; fi
@@ -85,6 +95,7 @@ if "$work/root/usr/bin/vorfjp-send" --dry-run --content "$source/data/VorFjp.ini
   cat "$work/weather.err" >&2
   fail "the packaged vorfjp-send cannot draw the weather"
 fi
+[ -x "$work/root/usr/share/doc/vorfjp/examples/vorfjp-ecb-rates" ] || fail "the example vorfjp-ecb-rates is not executable"
 for program in vorfjp vorfjp-boardsim; do
   file "$work/root/usr/bin/$program" | grep -q 'stripped' && ! file "$work/root/usr/bin/$program" | grep -q 'not stripped' \
     || fail "$program is not stripped"
