@@ -69,12 +69,13 @@ bool isArea(FieldRole role)
 void addEdit(Edits& edits, const QString& key, const QJsonValue& value)
 {
     const std::optional<Field> field = storage::fieldForKey(key);
+    // null leaves a value as it is, and so does a null row of the exchange rates.
+    if (value.isNull() && (field || storage::fieldForKey(key + QStringLiteral(".a"))))
+        return;
     if (!field) {
         edits.errors.push_back({key, EditProblem::UnknownKey, value.toVariant().toString(), 0, 0, {}});
         return;
     }
-    if (value.isNull())
-        return;
     const bool area = isArea(storage::groupOf(*field).role);
     if (area ? !value.isDouble() && !value.isString() : !value.isString()) {
         edits.errors.push_back({key, EditProblem::WrongType, value.toVariant().toString(), 0, 0, {}});

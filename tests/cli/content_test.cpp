@@ -132,6 +132,22 @@ TEST_F(ContentFile, SetOfOneKeyChangesOnlyItsCharacters)
     EXPECT_EQ(recordAfter.mid(128, 4), QStringLiteral(" 688"));
 }
 
+// null leaves a value, or a whole row of the exchange rates, as it is.
+TEST_F(ContentFile, NullInJsonLeavesItsValueAsItIs)
+{
+    write(RecordPieces().fileBytes());
+    const SendRun set = run({QStringLiteral("set"), QStringLiteral("--json"), QStringLiteral("-")},
+                            R"({"rates": [null, {"a": null, "b": "1.5"}], "rooms": [null, "77"], "weather": {"text": null}})");
+    ASSERT_EQ(set.exitCode, 0) << set.err.toStdString();
+    const QJsonObject json = QJsonDocument::fromJson(run({QStringLiteral("show")}).out.toUtf8()).object();
+    EXPECT_EQ(json[QStringLiteral("rates")][0][QStringLiteral("a")].toString(), QStringLiteral("123.456"));
+    EXPECT_EQ(json[QStringLiteral("rates")][1][QStringLiteral("a")].toString(), QStringLiteral("123.456"));
+    EXPECT_EQ(json[QStringLiteral("rates")][1][QStringLiteral("b")].toString(), QStringLiteral("1.5"));
+    EXPECT_EQ(json[QStringLiteral("rooms")][0].toString(), QStringLiteral("1234"));
+    EXPECT_EQ(json[QStringLiteral("rooms")][1].toString(), QStringLiteral("77"));
+    EXPECT_EQ(json[QStringLiteral("weather")][QStringLiteral("text")].toString(), QStringLiteral("多云转晴"));
+}
+
 struct BadValue {
     const char* name;
     QStringList arguments;  // after "set"
