@@ -3,6 +3,7 @@
 #include "protocol/display_data.h"
 #include "protocol/dot_matrix.h"
 #include "storage/display_cells.h"
+#include "storage/content_update.h"
 #include "storage/gbk.h"
 
 #include <QJsonArray>
@@ -212,6 +213,29 @@ Applied applyEdits(const storage::BoardContent& current, const std::vector<Field
         }
     }
     return applied;
+}
+
+Written writeEdits(const QString& path, const std::vector<FieldEdit>& edits)
+{
+    Written written;
+    const storage::UpdateResult updated =
+        storage::updateContentFile(path, [&](const storage::BoardContent* current) -> std::optional<storage::BoardContent> {
+            if (!current) {
+                written.unreadable = true;
+                return std::nullopt;
+            }
+            Applied applied = applyEdits(*current, edits);
+            written.errors = std::move(applied.errors);
+            written.warnings = std::move(applied.warnings);
+            if (!written.errors.empty())
+                return std::nullopt;
+            return applied.content;
+        });
+    if (!written.unreadable && written.errors.empty()) {
+        written.content = updated.content;
+        written.error = updated.error;
+    }
+    return written;
 }
 
 } // namespace board

@@ -20,6 +20,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 #include <vector>
 
 namespace board {
@@ -83,6 +85,16 @@ struct Applied {
 // Checks each edit whose value differs from the current one (an unchanged value is never
 // refused, so the content of any file can be given back as it is) and applies it.
 Applied applyEdits(const storage::BoardContent& current, const std::vector<FieldEdit>& edits);
+
+// The edits written into the content file at path under the writers' lock, all or none of them.
+struct Written {
+    std::optional<storage::BoardContent> content; // the file afterwards; empty: nothing was written
+    std::vector<EditError> errors;                // refused values: nothing was written
+    std::vector<WeatherCut> warnings;
+    bool unreadable = false;                      // the file could not be read under the lock
+    QString error;                                // Chinese: why the write failed
+};
+Written writeEdits(const QString& path, const std::vector<FieldEdit>& edits);
 
 // What the weather matrix shows of a text: nullopt when all of it fits.
 std::optional<WeatherCut> weatherCut(const QString& text);

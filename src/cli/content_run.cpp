@@ -5,7 +5,6 @@
 #include "cli/send_text.h"
 #include "protocol/dot_matrix.h"
 #include "storage/content_location.h"
-#include "storage/content_update.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -174,33 +173,21 @@ int runSet(const SendOptions& options, QTextStream& err)
             << Qt::endl;
         return kContentUnusable;
     }
-    board::Applied applied {{}, {}, {}, 0};
-    bool unreadable = false;
-    const storage::UpdateResult updated =
-        storage::updateContentFile(*path, [&](const storage::BoardContent* current) -> std::optional<storage::BoardContent> {
-            if (!current) {
-                unreadable = true;
-                return std::nullopt;
-            }
-            applied = board::applyEdits(*current, edits.edits);
-            if (!applied.errors.empty())
-                return std::nullopt;
-            return applied.content;
-        });
-    if (unreadable) {
+    const board::Written written = board::writeEdits(*path, edits.edits);
+    if (written.unreadable) {
         err << "vorfjp-send: " << SendText::tr("The content file %1 cannot be used: it changed while it was read.").arg(*path)
             << Qt::endl;
         return kContentUnusable;
     }
-    if (!applied.errors.empty()) {
-        sayErrors(applied.errors, err);
+    if (!written.errors.empty()) {
+        sayErrors(written.errors, err);
         return kContentUnusable;
     }
-    if (!updated.content) {
-        err << "vorfjp-send: " << updated.error << Qt::endl;
+    if (!written.content) {
+        err << "vorfjp-send: " << written.error << Qt::endl;
         return kLineFailed;
     }
-    for (const board::WeatherCut& cut : applied.warnings)
+    for (const board::WeatherCut& cut : written.warnings)
         err << "vorfjp-send: "
             << SendText::tr("%1: \"%2\" is %3 cells wide; the board's %4 x %5 matrix shows the first %6: \"%7\".")
                    .arg(cut.key, cut.text)

@@ -108,24 +108,13 @@ ServiceAnswer EngineService::patchContent(const QJsonObject& changes)
         return {422, {{QStringLiteral("errors"), errorsJson(edits.errors)}}};
     if (const storage::DecodeResult loaded = load(m_setup.contentPath); !loaded.content)
         return unusable(loaded);
-    board::Applied applied {{}, {}, {}, 0};
-    bool unreadable = false;
-    const storage::UpdateResult updated = storage::updateContentFile(
-        m_setup.contentPath, [&](const storage::BoardContent* current) -> std::optional<storage::BoardContent> {
-            if (!current) {
-                unreadable = true;
-                return std::nullopt;
-            }
-            applied = board::applyEdits(*current, edits.edits);
-            if (!applied.errors.empty())
-                return std::nullopt;
-            return applied.content;
-        });
-    if (!applied.errors.empty())
-        return {422, {{QStringLiteral("errors"), errorsJson(applied.errors)}}};
-    if (unreadable || !updated.content)
-        return {500, failure(QStringLiteral("save-failed"), updated.error)};
-    return {200, board::contentJson(*updated.content)};
+    const board::Written written = board::writeEdits(m_setup.contentPath, edits.edits);
+    if (!written.errors.empty())
+        return {422, {{QStringLiteral("errors"), errorsJson(written.errors)}}};
+    if (!written.content)
+        return {500, failure(QStringLiteral("save-failed"),
+                             written.unreadable ? QStringLiteral("内容文件在读取时被改动了，请再试一次。") : written.error)};
+    return {200, board::contentJson(*written.content)};
 }
 
 ServiceAnswer EngineService::preview(const QJsonObject& draft)
