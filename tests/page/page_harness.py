@@ -124,7 +124,7 @@ def browser(folder, width, height):
                      f'--window-size={width},{height}'):
         options.add_argument(argument)
     env = dict(os.environ)
-    for name in ('XDG_CONFIG_HOME', 'XDG_CACHE_HOME', 'XDG_RUNTIME_DIR'):
+    for name in ('HOME', 'XDG_CONFIG_HOME', 'XDG_CACHE_HOME', 'XDG_RUNTIME_DIR'):
         path = os.path.join(folder, 'chromium-' + name.lower())
         os.makedirs(path, mode=0o700)
         env[name] = path
