@@ -2,6 +2,12 @@
 
 #include <QFile>
 
+// Q_INIT_RESOURCE declares a function of the global namespace, so it cannot be used inside one.
+static void registerPageResources()
+{
+    Q_INIT_RESOURCE(page);
+}
+
 namespace page {
 
 namespace {
@@ -20,6 +26,11 @@ QByteArray contentTypeOf(const QString& path)
 }
 
 } // namespace
+
+PageFiles::PageFiles()
+{
+    registerPageResources();
+}
 
 std::optional<web::StaticFile> PageFiles::file(const QString& path) const
 {

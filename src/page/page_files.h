@@ -7,7 +7,11 @@ namespace page {
 
 class PageFiles : public web::StaticFiles {
 public:
-    // "/index.html", "/page.css", "/page.js"; nothing for any other path.
+    // Registers the page's resources: they live in a static library, whose resource registration
+    // the linker would otherwise leave out, since nothing refers to it.
+    PageFiles();
+
+    // "/index.html", "/page.css", "/page.js", "/favicon.svg"; nothing for any other path.
     std::optional<web::StaticFile> file(const QString& path) const override;
 };
 

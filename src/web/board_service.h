@@ -21,7 +21,7 @@ public:
     virtual ~BoardService() = default;
     virtual ServiceAnswer content() = 0;                                // GET /api/content: 200 + content, or a failure
     virtual ServiceAnswer patchContent(const QJsonObject& changes) = 0; // PATCH /api/content: 200 + content, or 422 + {"errors":{...}}
-    virtual ServiceAnswer preview(const QJsonObject& draft) = 0;        // POST /api/preview (used by the page, a later issue)
+    virtual ServiceAnswer preview(const QJsonObject& draft) = 0;        // POST /api/preview: the page's live preview
     virtual void send(const QString& command, std::optional<int> device,
                       std::function<void(ServiceAnswer)> done) = 0;     // POST /api/send/<command>
     virtual QJsonObject status() = 0;                                   // GET /api/status

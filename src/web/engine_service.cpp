@@ -5,8 +5,12 @@
 #include "board/overloaded.h"
 #include "line/event_wait.h"
 #include "protocol/board_model.h"
+#include "protocol/connection_test.h"
+#include "protocol/exchange_rate.h"
+#include "protocol/room_rate.h"
 #include "protocol/stream_decoder.h"
 #include "storage/content_update.h"
+#include "storage/display_cells.h"
 
 #include <QJsonArray>
 
@@ -43,6 +47,30 @@ QJsonArray codesOf(const QByteArray& cells)
     for (const char code : cells)
         codes.append(int(quint8(code)));
     return codes;
+}
+
+QJsonArray linesOf(const QStringList& lines)
+{
+    QJsonArray array;
+    for (const QString& line : lines)
+        array.append(line);
+    return array;
+}
+
+// The cells of one row of an area as the board's face groups them, left to right: one room rate
+// of four digits; two exchange values of six digits each (the point among a value's seven
+// characters takes no cell); the temperature area halved into low and high. {4}, {6, 6}, {2, 2}.
+QJsonArray rowGroups(storage::Area area, int length)
+{
+    switch (area) {
+    case storage::Area::Rooms:
+        return {protocol::kRoomRateWidth};
+    case storage::Area::Rates:
+        return {protocol::kExchangeRateWidth - 1, protocol::kExchangeRateWidth - 1};
+    case storage::Area::Temperature:
+        return {(length + 1) / 2, length / 2};
+    }
+    Q_UNREACHABLE();
 }
 
 } // namespace
@@ -130,6 +158,8 @@ ServiceAnswer EngineService::preview(const QJsonObject& draft)
         if (edit.value.isString() && !storage::groupOf(edit.field).number)
             storage::setFieldText(shown, edit.field, edit.value.toString());
     }
+    // The file's text is padded to its field; the board shows the text without the padding.
+    const QString weatherText = storage::unpadded(shown.weatherText, storage::Justify::Left);
     std::vector<board::EditError> errors = edits.errors;
     errors.insert(errors.end(), checked.errors.begin(), checked.errors.end());
 
@@ -141,7 +171,7 @@ ServiceAnswer EngineService::preview(const QJsonObject& draft)
     setup.save = [](const storage::BoardContent& sent) { return storage::UpdateResult {sent, false, {}}; };
     board::BoardEngine engine(recorder, std::move(setup));
     QJsonObject areas;
-    QJsonObject weather {{QStringLiteral("text"), shown.weatherText}};
+    QJsonObject weather {{QStringLiteral("text"), weatherText}};
     for (const board::Command command : {board::Command::Rooms, board::Command::Rates, board::Command::Weather}) {
         const board::Outcome outcome = engine.run(command, [&] { return board::Draft {shown, protocol::kEveryDevice}; });
         if (outcome.ok())
@@ -169,7 +199,8 @@ ServiceAnswer EngineService::preview(const QJsonObject& draft)
         const protocol::DisplayArea place = storage::displayArea(shown, area);
         areas[QLatin1String(name)] = QJsonObject {{QStringLiteral("address"), place.address},
                                                   {QStringLiteral("length"), place.length},
-                                                  {QStringLiteral("cells"), codesOf(board.cells(place.address, place.length))}};
+                                                  {QStringLiteral("cells"), codesOf(board.cells(place.address, place.length))},
+                                                  {QStringLiteral("groups"), rowGroups(area, place.length)}};
     }
     if (!weather.contains(QStringLiteral("missing"))) {
         QJsonArray dots;
@@ -181,14 +212,18 @@ ServiceAnswer EngineService::preview(const QJsonObject& draft)
                     .toHex()));
         weather[QStringLiteral("dots")] = dots;
     }
-    if (const std::optional<board::WeatherCut> cut = board::weatherCut(shown.weatherText)) {
+    if (const std::optional<board::WeatherCut> cut = board::weatherCut(weatherText)) {
         weather[QStringLiteral("cut")] = QJsonObject {{QStringLiteral("cells"), cut->cells},
                                                       {QStringLiteral("shownCells"), cut->shownCells},
                                                       {QStringLiteral("shown"), cut->shown},
                                                       {QStringLiteral("message"), board::weatherCutText(*cut)}};
     }
+    // The names beside the rows, a line each, as the window's labels wrap them.
+    const QJsonObject names {
+        {QStringLiteral("rooms"), linesOf(storage::wrapToCells(shown.fjNames, storage::kRoomNameLineCells))},
+        {QStringLiteral("currencies"), linesOf(storage::wrapToCells(shown.wbNames, storage::kCurrencyNameLineCells))}};
     return {200,
-            {{QStringLiteral("areas"), areas}, {QStringLiteral("weather"), weather},
+            {{QStringLiteral("areas"), areas}, {QStringLiteral("weather"), weather}, {QStringLiteral("names"), names},
              {QStringLiteral("errors"), errorsJson(errors)}}};
 }
 
@@ -236,8 +271,10 @@ ServiceAnswer EngineService::run(const Request& request)
         return {httpStatusOf(outcome.problem()),
                 failure(QString::fromLatin1(board::problemKind(outcome.problem())), board::operatorMessage(outcome.problem()))};
     QJsonObject body {{QStringLiteral("ok"), true}};
-    if (const std::optional<int> device = outcome.deviceNumber())
+    if (const std::optional<int> device = outcome.deviceNumber()) {
         body[QStringLiteral("device")] = *device;
+        body[QStringLiteral("message")] = protocol::deviceFoundMessage(*device);
+    }
     return {200, body};
 }
 
@@ -260,7 +297,8 @@ void EngineService::record(const Request& request, const ServiceAnswer& answer)
 
 QJsonObject EngineService::status()
 {
-    return {{QStringLiteral("port"), m_setup.portChoice()},
+    return {{QStringLiteral("now"), m_setup.clock().toString(Qt::ISODate)},
+            {QStringLiteral("port"), m_setup.portChoice()},
             {QStringLiteral("throughWindow"), m_port.throughWindow()},
             {QStringLiteral("open"), m_port.isOpen()},
             {QStringLiteral("sending"), m_running},

@@ -43,8 +43,23 @@ public:
 
     ServiceAnswer content() override;
     ServiceAnswer patchContent(const QJsonObject& changes) override;
+    // The board as it would look once the draft (any part of the content's shape) were sent;
+    // nothing is saved:
+    //   {"areas": {"rooms": {"address": 0, "length": 32, "cells": [255, 130, …], "groups": [4]},
+    //              "rates": {… "groups": [6, 6]}, "temperature": {… "groups": [2, 2]}},
+    //    "weather": {"text": "多云转晴有雨", "dots": ["0200000020200020", …16 rows],
+    //                "cut": {"cells": 12, "shownCells": 8, "shown": "多云转晴", "message": "…"}},
+    //    "names": {"rooms": ["豪华套房", …], "currencies": ["美元", …]},
+    //    "errors": {"rooms.1": "…"}}
+    // cells: the area's cell codes in area order; groups: how many of them each group of one of
+    // the board's rows holds; an area that cannot be framed has {"problem": "…"} instead. dots:
+    // the matrix rows top first, bit 7 of each byte the leftmost dot; "missing" instead when no
+    // font can draw the text. cut: only for a text wider than the matrix. names: the row names,
+    // a line each. errors: what a save of the draft would refuse, by key.
     ServiceAnswer preview(const QJsonObject& draft) override;
     void send(const QString& command, std::optional<int> device, std::function<void(ServiceAnswer)> done) override;
+    // {"now": the time a clock send would set, "port", "throughWindow", "open", "sending",
+    //  "queued", "device", "last": [the last sends, newest first]}
     QJsonObject status() override;
 
 private:
