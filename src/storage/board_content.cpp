@@ -203,6 +203,19 @@ void setAreaNumber(BoardContent& content, Field field, qint16 value)
                                       + encodeNumber(qint16(area.length), group.width);
 }
 
+std::vector<int> faceRowGroups(Area area, int length)
+{
+    switch (area) {
+    case Area::Rooms:
+        return {protocol::kRoomRateWidth};
+    case Area::Rates:
+        return {protocol::kExchangeRateWidth - 1, protocol::kExchangeRateWidth - 1};
+    case Area::Temperature:
+        break;
+    }
+    return {(length + 1) / 2, length / 2};
+}
+
 protocol::DisplayArea displayArea(const BoardContent& content, Area area)
 {
     switch (area) {

@@ -135,6 +135,12 @@ protocol::DisplayArea displayArea(const BoardContent& content, Area area);
 // The 8 characters of the area's address and length as the record holds them.
 const QString& areaText(const BoardContent& content, Area area);
 
+// How the board's face groups one row of an area's digit cells, left to right: one room rate of
+// four cells; two exchange values of six cells each (the point among a value's seven characters
+// takes no cell); the temperature area, whatever its length, halved into the low and the high.
+//   faceRowGroups(Area::Rooms, 32) == {4}; (Area::Rates, 72) == {6, 6}; (Area::Temperature, 4) == {2, 2}
+std::vector<int> faceRowGroups(Area area, int length);
+
 // The name captions are shown wrapped into lines of this many display cells, one
 // name a line beside its row: four Chinese characters of a room type, two of a
 // currency.

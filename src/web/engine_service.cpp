@@ -57,20 +57,12 @@ QJsonArray linesOf(const QStringList& lines)
     return array;
 }
 
-// The cells of one row of an area as the board's face groups them, left to right: one room rate
-// of four digits; two exchange values of six digits each (the point among a value's seven
-// characters takes no cell); the temperature area halved into low and high. {4}, {6, 6}, {2, 2}.
 QJsonArray rowGroups(storage::Area area, int length)
 {
-    switch (area) {
-    case storage::Area::Rooms:
-        return {protocol::kRoomRateWidth};
-    case storage::Area::Rates:
-        return {protocol::kExchangeRateWidth - 1, protocol::kExchangeRateWidth - 1};
-    case storage::Area::Temperature:
-        return {(length + 1) / 2, length / 2};
-    }
-    Q_UNREACHABLE();
+    QJsonArray groups;
+    for (const int cells : storage::faceRowGroups(area, length))
+        groups.append(cells);
+    return groups;
 }
 
 } // namespace

@@ -38,16 +38,18 @@ BoardLayout contentLayout(const storage::BoardContent& content)
     BoardLayout layout;
     if (framable(content.fjAddress, content.fjLength)) {
         layout.push_back({QStringLiteral("Room rates"), content.fjAddress, content.fjLength,
-                          rowsOf(content.fjAddress, content.fjLength, kRoomRateCells, 1,
+                          rowsOf(content.fjAddress, content.fjLength,
+                                 storage::faceRowGroups(storage::Area::Rooms, content.fjLength).front(), 1,
                                  storage::wrapToCells(content.fjNames, storage::kRoomNameLineCells))});
     }
     if (framable(content.wbAddress, content.wbLength)) {
         layout.push_back({QStringLiteral("Exchange rates"), content.wbAddress, content.wbLength,
-                          rowsOf(content.wbAddress, content.wbLength, kExchangeValueCells, 2,
+                          rowsOf(content.wbAddress, content.wbLength,
+                                 storage::faceRowGroups(storage::Area::Rates, content.wbLength).front(), 2,
                                  storage::wrapToCells(content.wbNames, storage::kCurrencyNameLineCells))});
     }
     if (framable(content.wenDuAddress, content.wenDuLength)) {
-        const int low = (content.wenDuLength + 1) / 2;
+        const int low = storage::faceRowGroups(storage::Area::Temperature, content.wenDuLength).front();
         LayoutRow row {QStringLiteral("Low ~ high"), {}};
         row.groups.push_back({content.wenDuAddress, low});
         if (content.wenDuLength > low)

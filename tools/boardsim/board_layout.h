@@ -39,11 +39,6 @@ struct LayoutArea {
 
 using BoardLayout = std::vector<LayoutArea>;
 
-// Cells per row as the board groups them: a room rate of four digits, two exchange
-// values a row of seven characters, one of them the point that takes no cell.
-inline constexpr int kRoomRateCells = protocol::kRoomRateWidth;
-inline constexpr int kExchangeValueCells = protocol::kExchangeRateWidth - 1;
-
 // Room rates four cells a row beside the wrapped room-type names, exchange rates
 // two values of six cells a row beside the currency names, the temperature area
 // split into a low and a high half. An area with a negative address or length
