@@ -7,6 +7,7 @@
 #include "link/board_link.h"
 #include "protocol/display_data.h"
 #include "storage/board_content.h"
+#include "storage/content_update.h"
 
 #include <QMessageBox>
 #include <QWidget>
@@ -121,6 +122,9 @@ private:
     // edited by the operator.
     storage::BoardContent m_shown;
     QFileSystemWatcher* m_watcher = nullptr;
+    // The content file as last read or written by the window: a click looks only at this, and
+    // reads the file again only when another writer has replaced it since.
+    storage::ContentStamp m_contentStamp;
 
     // The line to the board; it owns the serial control VorMsComm.
     boardlink::BoardLink* m_link = nullptr;

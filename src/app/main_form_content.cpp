@@ -39,6 +39,7 @@ CellLimitedEdit* MainForm::fieldEdit(storage::Field field) const
 
 std::optional<QString> MainForm::LoadBoardSettings()
 {
+    m_contentStamp = storage::contentStamp(m_options.contentFilePath);
     const storage::DecodeResult loaded = storage::loadContentFile(m_options.contentFilePath);
     if (!loaded.content)
         return loaded.error;
@@ -71,6 +72,10 @@ void MainForm::takeContent(const storage::BoardContent& content, bool keepEdits)
 
 void MainForm::keepUp()
 {
+    const storage::ContentStamp stamp = storage::contentStamp(m_options.contentFilePath);
+    if (stamp == m_contentStamp)
+        return;
+    m_contentStamp = stamp;
     const storage::DecodeResult loaded = storage::loadContentFile(m_options.contentFilePath);
     // A file that cannot be read now (a writer's replacement under way, a broken hand edit) is
     // no content to take; the window keeps what it shows.
@@ -98,7 +103,7 @@ void MainForm::watchContentFile()
 storage::UpdateResult MainForm::SaveBoardSettings(const storage::BoardContent& sent)
 {
     const storage::BoardContent shown = m_shown;
-    return storage::updateContentFile(
+    const storage::UpdateResult saved = storage::updateContentFile(
         m_options.contentFilePath, [&](const storage::BoardContent* current) -> std::optional<storage::BoardContent> {
             // A file that cannot be read takes the whole window, as a save always wrote it.
             if (!current)
@@ -110,6 +115,11 @@ storage::UpdateResult MainForm::SaveBoardSettings(const storage::BoardContent& s
             }
             return merged;
         });
+    // What the window now shows is the file as the save left it (sentAndSaved takes it in); a
+    // writer after it replaces the file again, which the next look notices.
+    if (saved.content)
+        m_contentStamp = saved.stamp;
+    return saved;
 }
 
 void MainForm::sentAndSaved(const storage::BoardContent& saved)

@@ -237,7 +237,7 @@ int runSend(const SendOptions& options, const QString& socketPath, const board::
     if (!options.dryRun)
         setup.answerWait = std::chrono::milliseconds(options.timeoutMs);
     // The file already holds what was sent: it is where the content came from.
-    setup.save = [](const storage::BoardContent& sent) { return storage::UpdateResult {sent, false, {}}; };
+    setup.save = [](const storage::BoardContent& sent) { return storage::UpdateResult {sent, false, {}, {}}; };
     board::BoardEngine engine(port, std::move(setup));
 
     for (const board::Command command : options.commands) {

@@ -8,6 +8,7 @@
 #ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -71,6 +72,19 @@ Current readCurrent(const QString& path)
 
 } // namespace
 
+ContentStamp contentStamp(const QString& path)
+{
+#ifdef Q_OS_WIN
+    const QFileInfo info(path);
+    return {-1, info.size(), info.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch() * 1000000};
+#else
+    struct stat file {};
+    if (::stat(QFile::encodeName(path).constData(), &file) != 0)
+        return {};
+    return {qint64(file.st_ino), qint64(file.st_size), qint64(file.st_mtim.tv_sec) * 1000000000 + file.st_mtim.tv_nsec};
+#endif
+}
+
 QString contentLockPath(const QString& contentPath)
 {
     return contentPath + QStringLiteral(".lock");
@@ -86,11 +100,13 @@ UpdateResult updateContentFile(const QString& path, const ContentChange& change)
     const WriterLock lock(path);
     if (!lock.held())
         return {std::nullopt, false,
-                QStringLiteral("无法锁定内容文件“%1”以便写入。请检查它所在的文件夹能否写入。").arg(contentLockPath(path))};
+                QStringLiteral("无法锁定内容文件“%1”以便写入。请检查它所在的文件夹能否写入。").arg(contentLockPath(path)),
+                {}};
     const Current current = readCurrent(path);
     const std::optional<BoardContent> wanted = change(current.content ? &*current.content : nullptr);
+    const auto stamp = [&path] { return contentStamp(path); };
     if (!wanted)
-        return {current.content, false, current.content ? QString() : QStringLiteral("内容文件无法读取。")};
+        return {current.content, false, current.content ? QString() : QStringLiteral("内容文件无法读取。"), stamp()};
 
     QString record;
     if (current.content) {
@@ -107,14 +123,14 @@ UpdateResult updateContentFile(const QString& path, const ContentChange& change)
             changed = true;
         }
         if (!changed)
-            return {current.content, false, {}};
+            return {current.content, false, {}, stamp()};
     } else {
         record = encodeRecord(*wanted);
     }
     const SaveResult saved = saveContentRecord(path, record);
     if (!saved.ok)
-        return {std::nullopt, false, saved.error};
-    return {decodeRecord(record).content, true, {}};
+        return {std::nullopt, false, saved.error, {}};
+    return {decodeRecord(record).content, true, {}, stamp()};
 }
 
 } // namespace storage

@@ -24,6 +24,17 @@
 
 namespace storage {
 
+// Which file stands at a path now: every writer puts a whole new file in place, so a new one
+// differs here from the last one read or written, also within one tick of the file system's clock
+// (the new file has its own inode).
+struct ContentStamp {
+    qint64 inode = -1;
+    qint64 size = -1;
+    qint64 modifiedNs = -1;
+    friend bool operator==(const ContentStamp&, const ContentStamp&) = default;
+};
+ContentStamp contentStamp(const QString& path);
+
 // What the writer wants the file to hold, given what it holds now (null when it cannot be read:
 // missing, unreadable or broken; the writer's content then becomes the whole file).
 using ContentChange = std::function<std::optional<BoardContent>(const BoardContent* current)>;
@@ -32,6 +43,7 @@ struct UpdateResult {
     std::optional<BoardContent> content; // the file after the update; empty: see error
     bool written = false;                // false when no field differed, or the writer withdrew
     QString error;                       // Chinese: why the file could not be changed, what to do
+    ContentStamp stamp;                  // the file as the update left it, taken under the lock
 };
 
 // The fields of `wanted` whose values differ from `current` are written into the record in

@@ -101,7 +101,7 @@ EngineService::EngineService(EngineServiceSetup setup, QObject* parent)
         };
         engine.answerWait = board::kAnswerWait;
         // The file holds what was sent: the send took the content from it.
-        engine.save = [](const storage::BoardContent& sent) { return storage::UpdateResult {sent, false, {}}; };
+        engine.save = [](const storage::BoardContent& sent) { return storage::UpdateResult {sent, false, {}, {}}; };
         return engine;
     }())
 {
@@ -160,7 +160,7 @@ ServiceAnswer EngineService::preview(const QJsonObject& draft)
     setup.clock = m_setup.clock;
     setup.draw = m_setup.draw;
     setup.pause = [](std::chrono::milliseconds) {};
-    setup.save = [](const storage::BoardContent& sent) { return storage::UpdateResult {sent, false, {}}; };
+    setup.save = [](const storage::BoardContent& sent) { return storage::UpdateResult {sent, false, {}, {}}; };
     board::BoardEngine engine(recorder, std::move(setup));
     QJsonObject areas;
     QJsonObject weather {{QStringLiteral("text"), weatherText}};

@@ -64,7 +64,7 @@ struct Saves {
     {
         return [this](const storage::BoardContent& content) {
             contents.push_back(content);
-            return storage::UpdateResult {content, true, {}};
+            return storage::UpdateResult {content, true, {}, {}};
         };
     }
 };
