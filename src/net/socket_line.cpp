@@ -214,6 +214,8 @@ void SocketLine::handleDisconnect(const QString& detail)
 
 bool SocketLine::waitUntil(const std::function<bool()>& done, const QDeadlineTimer& deadline)
 {
+    if (done())
+        return true;
     line::EventWait wait;
     wait.wakeOn(&m_socket, &QTcpSocket::readyRead);
     wait.wakeOn(&m_socket, &QTcpSocket::bytesWritten);

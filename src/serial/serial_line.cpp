@@ -123,12 +123,17 @@ line::Result<line::WriteFault> SerialLine::write(const QByteArray& frame)
 
 bool SerialLine::waitForOutput()
 {
+    const auto settled = [this] {
+        return !m_port.isOpen() || m_port.bytesToWrite() == 0 || m_port.error() != QSerialPort::NoError;
+    };
+    // Mostly the driver has taken the whole frame at the flush: no loop to set up then.
+    if (settled())
+        return m_port.isOpen() && m_port.bytesToWrite() == 0;
     line::EventWait wait;
     wait.wakeOn(&m_port, &QSerialPort::bytesWritten);
     wait.wakeOn(&m_port, &QSerialPort::aboutToClose);
     wait.wakeOn(&m_port, &QSerialPort::errorOccurred);
-    wait.until([this] { return !m_port.isOpen() || m_port.bytesToWrite() == 0 || m_port.error() != QSerialPort::NoError; },
-               QDeadlineTimer(line::kWriteTimeout));
+    wait.until(settled, QDeadlineTimer(line::kWriteTimeout));
     return m_port.isOpen() && m_port.bytesToWrite() == 0;
 }
 
