@@ -5,6 +5,9 @@
 #include "board_fixture.h"
 #include "send_process.h"
 
+#include "app/name_label.h"
+
+#include <QGroupBox>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -65,6 +68,21 @@ TEST_F(WindowBesideAScript, ChangeOfTheFileShowsWithoutAClickAndGoesOutWithTheNe
     // " 688" then "1234": dark, 6, 8, 8, 1, 2, 3, 4.
     EXPECT_TRUE(lineCarriedOnly(hex("02 00 14 FF EE 25 00 00 00 08 FF 82 80 80 F9 A4 B0 99 21 03")));
     EXPECT_EQ(fileContent()[QStringLiteral("rooms")][0].toString(), QStringLiteral("688"));
+}
+
+// Names and areas are no field the operator edits: a change of them always shows.
+TEST_F(WindowBesideAScript, CaptionsAndNameLabelsFollowTheFile)
+{
+    startProgram(eightRoomCells());
+    ASSERT_EQ(set({QStringLiteral("names.currencies=美元欧元"), QStringLiteral("areas.rates.length=24")}).exitCode, 0);
+    auto* names = form->findChild<app::NameLabel*>(QStringLiteral("WbNameLabel"));
+    ASSERT_NE(names, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return names->caption().trimmed() == QStringLiteral("美元欧元"); }, 10000))
+        << names->caption().toStdString();
+    auto* frame = form->findChild<QGroupBox*>(QStringLiteral("Frame3"));
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->title(), QStringLiteral("外币兑换256 24  "));
+    EXPECT_EQ(form->wbArea().length, 24);
 }
 
 TEST_F(WindowBesideAScript, TypedEditSurvivesAnotherWritersChangeAndTheSendKeepsBoth)
