@@ -1,4 +1,5 @@
 // vorfjp-web: the board as a service with an HTTP API, without a window.
+#include "line/stop_signals.h"
 #include "storage/app_name.h"
 #include "web/credential_commands.h"
 #include "web/credentials.h"
@@ -60,6 +61,9 @@ std::optional<QByteArray> readPasswordLine(const QString& prompt)
 
 int main(int argc, char** argv)
 {
+    // A service ends on SIGTERM (systemd) through its event loop, so that it closes its port and
+    // releases the port's lock; blocked before any thread starts.
+    line::StopSignals::block();
     // Drawing the weather text needs fonts, and so a GUI application; it draws off screen and
     // never uses a display that happens to be there.
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -88,6 +92,8 @@ int main(int argc, char** argv)
     }
     const web::WebOptions& options = *parsed.options;
     const web::CredentialFiles files = web::defaultCredentialFiles();
+    if (options.setPassword || options.newTokenName)
+        line::StopSignals::unblock();
     if (options.setPassword)
         return web::setPasswordCommand(files.password, &readPasswordLine, isatty(STDIN_FILENO) == 1, err);
     if (options.newTokenName)

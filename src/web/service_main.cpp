@@ -1,6 +1,7 @@
 // vorfjp-web's serving: the board side over the board engine, behind the HTTP service.
 #include "web/service_main.h"
 
+#include "line/stop_signals.h"
 #include "page/page_files.h"
 #include "raster/weather_font.h"
 #include "raster/weather_raster.h"
@@ -57,6 +58,8 @@ int runService(const WebOptions& options)
                .arg(contentPath, host)
                .arg(service.port())
         << Qt::endl;
+    const line::StopSignals stop;
+    QObject::connect(&stop, &line::StopSignals::stopRequested, &service, [] { QCoreApplication::quit(); });
     return QCoreApplication::exec();
 }
 

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,6 +34,22 @@ protected:
         if (m_setpriv.isEmpty())
             GTEST_SKIP() << "setpriv (util-linux) is not installed";
         ASSERT_TRUE(m_pty.start()) << m_pty.errorString().toStdString();
+        removeStaleLock(m_pty.deviceA());
+    }
+
+    // A program that was killed while it held this pseudo-terminal number left its lock file, as
+    // root, in a folder where only the owner may remove it: the other user's open would fail on
+    // that, not on the rights this test is about. A lock whose process is gone is nobody's.
+    static void removeStaleLock(const QString& device)
+    {
+        const QString lock = QStringLiteral("/run/lock/LCK..") + device.mid(QStringLiteral("/dev/").size()).replace(u'/', u'_');
+        QFile file(lock);
+        if (!file.open(QIODevice::ReadOnly))
+            return;
+        const qint64 pid = file.readLine().trimmed().toLongLong();
+        file.close();
+        if (pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+            QFile::remove(lock);
     }
 
     // Opens `port` as nobody with no supplementary groups (so not in dialout).

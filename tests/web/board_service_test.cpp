@@ -11,6 +11,7 @@
 
 #include "serial/vor_ms_comm.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
@@ -54,6 +55,13 @@ public:
 
     quint16 port() const { return m_port; }
     QString errors() { return QString::fromUtf8(m_process.readAllStandardError()); }
+    // SIGTERM, as systemd stops the service; true when it ended by itself, with status 0.
+    bool stop()
+    {
+        m_process.terminate();
+        return m_process.waitForFinished(webtest::kWaitMs) && m_process.exitStatus() == QProcess::NormalExit
+               && m_process.exitCode() == 0;
+    }
 
 private:
     QProcess m_process;
@@ -196,6 +204,20 @@ TEST_F(ServiceOnABoard, LetsGoOfThePortWhenIdle)
         webtest::kWaitMs));
     serial::VorMsComm window;
     EXPECT_TRUE(window.open(board.firstLine().value(QStringLiteral("pty")).toString()).ok()) << "the port is free";
+}
+
+// Stopped by systemd in the middle of its idle second, the service closes its port: the port's
+// lock file goes with it, so that no other user finds one that only its owner may remove.
+TEST_F(ServiceOnABoard, EndsOnSigtermAndReleasesThePortsLock)
+{
+    startService();
+    ASSERT_EQ(post(QStringLiteral("/api/send/time")).status, 200);
+    ASSERT_EQ(nextFrame().size(), 14);
+    const QString device = QFileInfo(board.firstLine().value(QStringLiteral("pty")).toString()).canonicalFilePath();
+    ASSERT_TRUE(device.startsWith(QLatin1String("/dev/"))) << device.toStdString();
+    const QString lock = QStringLiteral("/run/lock/LCK..") + device.mid(5).replace(u'/', u'_');
+    EXPECT_TRUE(service.stop()) << service.errors().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(lock)) << lock.toStdString();
 }
 
 // With the window holding the port, the service's frames go out through it.

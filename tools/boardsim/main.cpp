@@ -9,7 +9,7 @@
 #include "pty_line.h"
 #include "serial_line.h"
 #include "stdout_lines.h"
-#include "stop_signals.h"
+#include "line/stop_signals.h"
 #include "tcp_line.h"
 #include "storage/content_file.h"
 
@@ -33,7 +33,7 @@ int fail(const QString& message)
 
 int main(int argc, char** argv)
 {
-    boardsim::StopSignals::block();
+    line::StopSignals::block();
     const bool headless = boardsim::wantsHeadless(argc, argv);
     std::unique_ptr<QCoreApplication> app = headless ? std::make_unique<QCoreApplication>(argc, argv)
                                                      : std::make_unique<QApplication>(argc, argv);
@@ -93,8 +93,8 @@ int main(int argc, char** argv)
     }
 
     boardsim::BoardSession session(options.deviceId, *line);
-    boardsim::StopSignals stop;
-    QObject::connect(&stop, &boardsim::StopSignals::stopRequested, app.get(), [](int) { QCoreApplication::quit(); });
+    line::StopSignals stop;
+    QObject::connect(&stop, &line::StopSignals::stopRequested, app.get(), [](int) { QCoreApplication::quit(); });
 
     std::unique_ptr<boardsim::BoardWindow> window;
     if (headless) {

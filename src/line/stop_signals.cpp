@@ -1,4 +1,4 @@
-#include "stop_signals.h"
+#include "line/stop_signals.h"
 
 #include <QSocketNotifier>
 
@@ -8,7 +8,7 @@
 #include <unistd.h>
 #endif
 
-namespace boardsim {
+namespace line {
 
 #ifdef Q_OS_LINUX
 
@@ -30,6 +30,12 @@ void StopSignals::block()
 {
     const sigset_t set = stopSet();
     sigprocmask(SIG_BLOCK, &set, nullptr);
+}
+
+void StopSignals::unblock()
+{
+    const sigset_t set = stopSet();
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
 }
 
 StopSignals::StopSignals(QObject* parent)
@@ -63,6 +69,7 @@ void StopSignals::readSignal()
 // Without signal descriptors the signals keep their default reaction; this branch is not
 // built on the project's Linux machines.
 void StopSignals::block() {}
+void StopSignals::unblock() {}
 
 StopSignals::StopSignals(QObject* parent)
     : QObject(parent)
@@ -75,4 +82,4 @@ void StopSignals::readSignal() {}
 
 #endif
 
-} // namespace boardsim
+} // namespace line

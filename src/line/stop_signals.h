@@ -1,20 +1,24 @@
 #pragma once
 
-// Turns SIGINT, SIGTERM and SIGHUP into a Qt signal, so that the board closes
-// its line (and removes its link) on the event loop instead of dying mid-way.
+// Turns SIGINT, SIGTERM and SIGHUP into a Qt signal, so that a program that holds a line (the
+// virtual board, vorfjp-web under systemd) closes it on the event loop instead of dying mid-way,
+// which would leave its port's lock file and links behind.
 // Linux only (signal descriptors); elsewhere the signals keep their default reaction.
 
 #include <QObject>
 
 class QSocketNotifier;
 
-namespace boardsim {
+namespace line {
 
 class StopSignals : public QObject {
     Q_OBJECT
 public:
     // Blocks the three signals for the whole process; call before any thread starts.
     static void block();
+    // Gives this thread the default reaction back, for a run that serves nothing (a prompt that
+    // Ctrl-C must end).
+    static void unblock();
 
     // After block(): reports each arrival of one of them. Does nothing when the
     // kernel refuses a signal descriptor (the default reaction then applies).
@@ -31,4 +35,4 @@ private:
     QSocketNotifier* m_notifier = nullptr;
 };
 
-} // namespace boardsim
+} // namespace line
