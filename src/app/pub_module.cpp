@@ -3,17 +3,15 @@
 #include "app/command_line.h"
 #include "app/main_form.h"
 #include "app/single_instance.h"
+#include "line/event_wait.h"
 #include "share/share_socket.h"
 #include "storage/app_name.h"
 #include "storage/content_location.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTextStream>
-#include <QTimer>
 
-#include <limits>
 
 namespace PubModule {
 
@@ -53,21 +51,9 @@ int Main(int argc, char** argv)
 
 void WaitMs(const qint32& ms)
 {
-    QElapsedTimer clock;
-    clock.start();
-    // Wakes the event loop just after the deadline when nothing else happens before it.
-    QTimer deadline;
-    deadline.setTimerType(Qt::PreciseTimer);
-    deadline.setSingleShot(true);
-    do {
-        const qint64 left = qint64(ms) - clock.elapsed();
-        if (left < 0) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents);
-        } else {
-            deadline.start(int(qMin<qint64>(left + 1, std::numeric_limits<int>::max())));
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-        }
-    } while (clock.elapsed() <= qint64(ms));
+    // One pass over the waiting events at least; then until the monotonic clock has moved on by
+    // more than ms, blocked in the event loop between events.
+    line::EventWait(QEventLoop::AllEvents).pause(QDeadlineTimer(qint64(ms) + 1));
 }
 
 } // namespace PubModule
