@@ -229,6 +229,15 @@ protocol::DisplayArea displayArea(const BoardContent& content, Area area)
     return {content.wenDuAddress, content.wenDuLength};
 }
 
+QString areaKey(Area area)
+{
+    for (const FieldGroup& group : kRecordLayout) {
+        if (group.role == FieldRole::AreaAddress && group.area == area)
+            return QString::fromLatin1(group.key).section(u'.', 1, 1);
+    }
+    return {};
+}
+
 const QString& areaText(const BoardContent& content, Area area)
 {
     return areaTextOf(content, area);

@@ -57,6 +57,7 @@ enum class FieldRole {
 
 // The board's three display areas, in record order.
 enum class Area { Rooms, Rates, Temperature };
+inline constexpr Area kAreas[] = {Area::Rooms, Area::Rates, Area::Temperature};
 
 // A run of `count` fields of the same kind. The key names a field for scripts and the HTTP
 // API: dotted, with "%1" standing for the row counted from 1 in runs of more than one.
@@ -132,6 +133,8 @@ void setFieldText(BoardContent& content, Field field, const QString& text);
 void setAreaNumber(BoardContent& content, Field field, qint16 value);
 
 protocol::DisplayArea displayArea(const BoardContent& content, Area area);
+// The area's name in the keys: "rooms" for "areas.rooms.address".
+QString areaKey(Area area);
 // The 8 characters of the area's address and length as the record holds them.
 const QString& areaText(const BoardContent& content, Area area);
 

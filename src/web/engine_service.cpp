@@ -171,7 +171,8 @@ ServiceAnswer EngineService::preview(const QJsonObject& draft)
         if (const auto* missing = std::get_if<board::FontMissing>(&outcome.problem()))
             weather[QStringLiteral("missing")] = missing->hint;
         else
-            areas[board::commandName(command)] = QJsonObject {{QStringLiteral("problem"), board::operatorMessage(outcome.problem())}};
+            areas[storage::areaKey(board::areaOf(command))] =
+                QJsonObject {{QStringLiteral("problem"), board::operatorMessage(outcome.problem())}};
     }
 
     // The frames as the board takes them: the virtual board's own model.
@@ -183,13 +184,12 @@ ServiceAnswer EngineService::preview(const QJsonObject& draft)
                 board.apply(*decoded, 0);
         }
     }
-    const std::pair<const char*, storage::Area> rows[] = {
-        {"rooms", storage::Area::Rooms}, {"rates", storage::Area::Rates}, {"temperature", storage::Area::Temperature}};
-    for (const auto& [name, area] : rows) {
-        if (areas.contains(QLatin1String(name)))
+    for (const storage::Area area : storage::kAreas) {
+        const QString name = storage::areaKey(area);
+        if (areas.contains(name))
             continue;
         const protocol::DisplayArea place = storage::displayArea(shown, area);
-        areas[QLatin1String(name)] = QJsonObject {{QStringLiteral("address"), place.address},
+        areas[name] = QJsonObject {{QStringLiteral("address"), place.address},
                                                   {QStringLiteral("length"), place.length},
                                                   {QStringLiteral("cells"), codesOf(board.cells(place.address, place.length))},
                                                   {QStringLiteral("groups"), rowGroups(area, place.length)}};

@@ -1,5 +1,7 @@
 #include "web/web_api.h"
 
+#include "board/command.h"
+
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QJsonValue>
@@ -19,7 +21,6 @@ namespace {
 
 constexpr QByteArrayView kSessionCookie = "vorfjp_session";
 constexpr QByteArrayView kSendPrefix = "/api/send/";
-constexpr QByteArrayView kCommands[] = {"test", "time", "rooms", "rates", "weather"};
 
 // Every way a request can fail here, with its status, its kind for scripts and its text for the
 // operator; %1 is filled in where a text has it.
@@ -193,8 +194,7 @@ std::optional<WebApi::Route> WebApi::routeOf(const QByteArray& path)
     if (path == "/api/logout")
         return Route{Endpoint::Logout, "POST", false};
     if (path.startsWith(kSendPrefix)) {
-        const QByteArrayView command = QByteArrayView(path).sliced(kSendPrefix.size());
-        if (std::find(std::begin(kCommands), std::end(kCommands), command) != std::end(kCommands))
+        if (board::commandNamed(QString::fromUtf8(QByteArrayView(path).sliced(kSendPrefix.size()))))
             return Route{Endpoint::Send, "POST", true};
         return std::nullopt;
     }

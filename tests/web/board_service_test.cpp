@@ -175,6 +175,20 @@ TEST_F(ServiceOnABoard, PortThatCannotBeOpenedIs503WithTheOperatorsWords)
     EXPECT_FALSE(last[0][QStringLiteral("ok")].toBool());
 }
 
+// An area the board cannot have is told in the preview under that area's name, as the page
+// draws it, and the other areas are drawn.
+TEST_F(ServiceOnABoard, PreviewTellsAnUnusableAreaUnderItsOwnName)
+{
+    startService(sendtable::withAreas("0   8   256 12  -1  4   "));
+    const CurlAnswer preview = post(QStringLiteral("/api/preview"), R"({"rooms": ["688"]})");
+    ASSERT_EQ(preview.status, 200) << preview.body.toStdString();
+    const QJsonObject areas = preview.json()[QStringLiteral("areas")].toObject();
+    EXPECT_EQ(areas.keys(), (QStringList {QStringLiteral("rates"), QStringLiteral("rooms"), QStringLiteral("temperature")}));
+    EXPECT_TRUE(areas[QStringLiteral("temperature")][QStringLiteral("problem")].toString().contains(QStringLiteral("温度区")));
+    EXPECT_FALSE(areas[QStringLiteral("temperature")].toObject().contains(QStringLiteral("cells")));
+    EXPECT_EQ(areas[QStringLiteral("rooms")][QStringLiteral("cells")].toArray().first().toInt(), 0xFF) << " 688";
+}
+
 // The status answers in the middle of the weather's pause, and a send asked for meanwhile goes
 // out after the weather's two frames, not between them.
 TEST_F(ServiceOnABoard, WeatherPauseHoldsUpNoAnswerAndSendsNeverInterleave)
