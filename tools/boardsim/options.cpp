@@ -117,9 +117,13 @@ ParsedOptions parseOptions(const QStringList& arguments)
 
 bool wantsHeadless(int argc, char** argv)
 {
+    // --help and --version print and end before any window could show, so they need no display.
+    constexpr const char* kWindowless[] = {"--headless", "--help", "--help-all", "-h", "-?", "--version", "-v"};
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--headless") == 0)
-            return true;
+        for (const char* option : kWindowless) {
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+        }
     }
     return false;
 }

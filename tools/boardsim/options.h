@@ -39,7 +39,8 @@ std::optional<ListenAddress> parseListenAddress(const QString& text);
 // usage and ends the process.
 ParsedOptions parseOptions(const QStringList& arguments);
 
-// True when the arguments ask for no window; looked at before any application object exists.
+// True when the arguments ask for no window (--headless), or only for the help or the version,
+// which must print without a display; looked at before any application object exists.
 bool wantsHeadless(int argc, char** argv);
 
 } // namespace boardsim
