@@ -284,8 +284,11 @@ void WebApi::serve(Endpoint endpoint, const HttpRequest& request, const QJsonObj
         return answer(fromService(m_board.preview(body)));
     case Endpoint::Send:
         return send(request.path.mid(kSendPrefix.size()), body, answer);
-    case Endpoint::Status:
-        return answer(json(200, m_board.status()));
+    case Endpoint::Status: {
+        QJsonObject status = m_board.status();
+        status[QStringLiteral("passwordRequired")] = m_passwordRequired;
+        return answer(json(200, status));
+    }
     case Endpoint::Login:
         return login(request, body, answer);
     case Endpoint::Logout:

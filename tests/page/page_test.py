@@ -48,6 +48,11 @@ class Login(PageTest):
         self.assertEqual(self.label_of('rates.6.b'), '澳元，第二个值')
         self.assertFalse(self.element('login').is_displayed())
 
+        # A reload keeps the session, and the way to end it.
+        self.driver.refresh()
+        self.until(lambda: self.element('board').is_displayed(), 'the board after a reload')
+        self.until(lambda: self.element('logout').is_displayed(), 'the log-out button after a reload')
+
         # Logging out ends the session: a fresh load asks again.
         self.element('logout').click()
         self.until(lambda: self.element('login').is_displayed(), 'the login form after logging out')

@@ -12,7 +12,6 @@ const byId = (id) => document.getElementById(id);
 
 // The inputs of the three groups that are saved before their send, by command.
 const groups = { rooms: [], rates: [], weather: [] };
-let passwordAsked = false;
 let started = false;
 
 // ---- the API ----------------------------------------------------------------------------------
@@ -38,10 +37,8 @@ async function api(method, path, body) {
   } catch (error) {
     answer = {};
   }
-  if (response.status === 401 && path !== '/api/login') {
-    passwordAsked = true;
+  if (response.status === 401 && path !== '/api/login')
     showLogin();
-  }
   return { status: response.status, ok: response.ok, body: answer };
 }
 
@@ -444,6 +441,8 @@ async function refreshStatus() {
   if (!answer.ok)
     return;
   const status = answer.body;
+  // Shown whenever a password guards the service, also after a reload that kept the session.
+  byId('logout').hidden = !status.passwordRequired;
   clockOffset = wallClock(status.now) - Date.now();
   showClock();
   byId('port').textContent = status.port || '（没有选定）';
@@ -524,7 +523,6 @@ async function load() {
   byId('weather.low').value = content.weather.low;
   byId('weather.high').value = content.weather.high;
   byId('board').hidden = false;
-  byId('logout').hidden = !passwordAsked;
   await Promise.all([preview(), refreshStatus()]);
   if (!started) {
     started = true;
