@@ -8,6 +8,7 @@
 #include <QJsonParseError>
 #include <QJsonValue>
 #include <QLoggingCategory>
+#include <QThread>
 #include <QTimer>
 #include <QUtf8StringView>
 
@@ -250,8 +251,9 @@ WebApi::WebApi(BoardService& board, const StaticFiles& files, const WebApiSettin
       m_passwordCheck(settings.passwordCheck),
       m_contentFolder(settings.contentPath.isEmpty() ? QString() : QFileInfo(settings.contentPath).absolutePath() + u'/')
 {
-    // Each Argon2id check takes a core and 64 MiB for a tenth of a second: two at a time.
-    m_hashing.setMaxThreadCount(2);
+    // Each Argon2id check takes a core and 64 MiB for a tenth of a second: two at a time at
+    // most, and always a core left for the event loop.
+    m_hashing.setMaxThreadCount(std::clamp(QThread::idealThreadCount() - 1, 1, 2));
 }
 
 WebApi::~WebApi()
