@@ -25,8 +25,8 @@
     </message>
     <message>
         <location filename="../src/web/credential_commands.cpp" line="26"/>
-        <source>Password stored in %1. Restart the service for it to take effect: systemctl --user restart vorfjp-web</source>
-        <translation>密码已保存在 %1。重新启动服务后生效：systemctl --user restart vorfjp-web</translation>
+        <source>Password stored in %1. A running service takes it at once and ends the sessions of the old one; a service started without a password needs a restart: systemctl --user restart vorfjp-web</source>
+        <translation>密码已保存在 %1。正在运行的服务立即使用新密码，并结束旧密码的所有会话；启动时没有密码的服务须重新启动：systemctl --user restart vorfjp-web</translation>
     </message>
     <message>
         <location filename="../src/web/credential_commands.cpp" line="41"/>

@@ -269,7 +269,7 @@ struct HttpServer::Private {
             if (!proxy || one.address != *proxy)
                 ++fromAddress[one.address];
         }
-        for (auto it = fromAddress.begin(); it != fromAddress.end(); ++it) {
+        for (auto it = fromAddress.cbegin(); it != fromAddress.cend(); ++it) {
             const QHostAddress& address = it.key();
             for (unsigned count = it.value(); count > limits.connectionsPerAddress; --count, --open) {
                 if (!closeLongestWaiting([&address](const Connection& one) { return one.address == address; }))

@@ -39,11 +39,12 @@ bool Sessions::isOpen(QByteArrayView id, const QByteArray& generation)
     if (id.isEmpty())
         return false;
     dropExpired(m_clock());
-    const auto found = m_open.find(secretHash(id));
-    if (found == m_open.end())
+    const QByteArray key = secretHash(id);
+    const auto found = m_open.constFind(key);
+    if (found == m_open.cend())
         return false;
     if (found->generation != generation) {
-        m_open.erase(found);
+        m_open.remove(key);
         return false;
     }
     return true;

@@ -192,8 +192,9 @@ QJsonValue changedTexts(const QJsonValue& value, const std::function<QString(QSt
     if (value.isString())
         return change(value.toString());
     if (value.isArray()) {
+        const QJsonArray items = value.toArray();
         QJsonArray array;
-        for (const QJsonValue& item : value.toArray())
+        for (const QJsonValue& item : items)
             array.append(changedTexts(item, change));
         return array;
     }
