@@ -93,7 +93,7 @@ ProblemText textOf(Problem problem)
     case Problem::NoPassword:
         return {409, "no-password", u"本服务没有设置密码，无需登录。"};
     case Problem::Malformed:
-        return {400, "malformed-request", u"请求格式有误：主机名（Host）或来源（Origin）重复，或地址中含有空字符。"};
+        return {400, "malformed-request", u"请求格式有误：主机名（Host）缺失或重复、来源（Origin）重复，或地址中含有空字符。"};
     case Problem::UnknownTransferCoding:
         return {501, "unknown-transfer-coding", u"不支持这种传输编码（Transfer-Encoding），请不编码或用 chunked 发送。"};
     }
