@@ -25,8 +25,8 @@
     </message>
     <message>
         <location filename="../src/web/credential_commands.cpp" line="26"/>
-        <source>Password stored in %1. Restart the service for it to take effect: systemctl --user restart vorfjp-web</source>
-        <translation>密码已保存在 %1。重新启动服务后生效：systemctl --user restart vorfjp-web</translation>
+        <source>Password stored in %1. A running service takes it at once and ends the sessions of the old one; a service started without a password needs a restart: systemctl --user restart vorfjp-web</source>
+        <translation>密码已保存在 %1。正在运行的服务立即使用新密码，并结束旧密码的所有会话；启动时没有密码的服务须重新启动：systemctl --user restart vorfjp-web</translation>
     </message>
     <message>
         <location filename="../src/web/credential_commands.cpp" line="41"/>
@@ -34,27 +34,32 @@
         <translation>令牌“%1”已保存在 %2（只保存其散列值）。脚本以请求头“Authorization: Bearer 令牌”发送它；令牌只显示这一次。</translation>
     </message>
     <message>
-        <location filename="../src/web/credentials.cpp" line="40"/>
+        <location filename="../src/web/credentials.cpp" line="110"/>
         <source>Cannot make the folder %1.</source>
         <translation>无法创建文件夹 %1。</translation>
     </message>
     <message>
-        <location filename="../src/web/credentials.cpp" line="46"/>
+        <location filename="../src/web/credentials.cpp" line="116"/>
         <source>Cannot write %1: %2.</source>
         <translation>无法写入 %1：%2。</translation>
     </message>
     <message>
-        <location filename="../src/web/credentials.cpp" line="106"/>
+        <location filename="../src/web/credentials.cpp" line="123"/>
         <source>The password is empty; nothing was stored.</source>
         <translation>密码为空；没有保存任何内容。</translation>
     </message>
     <message>
-        <location filename="../src/web/credentials.cpp" line="114"/>
+        <location filename="../src/web/credentials.cpp" line="131"/>
         <source>Not enough memory to hash the password; nothing was stored.</source>
         <translation>内存不足，无法计算密码的散列值；没有保存任何内容。</translation>
     </message>
     <message>
         <location filename="../src/web/credentials.cpp" line="142"/>
+        <source>%1 holds no password. Set one with: vorfjp-web --set-password</source>
+        <translation>%1 中没有密码。请用以下命令设置密码：vorfjp-web --set-password</translation>
+    </message>
+    <message>
+        <location filename="../src/web/credentials.cpp" line="160"/>
         <source>A token&apos;s name is 1 to 64 letters, digits, dots, dashes or underscores, not &quot;%1&quot;.</source>
         <translation>令牌名称须为 1 到 64 个字母、数字、点、连字符或下划线，不能是“%1”。</translation>
     </message>
@@ -90,58 +95,145 @@
     </message>
     <message>
         <location filename="../src/web/web_options.cpp" line="69"/>
+        <source>Serve HTTPS with this certificate (PEM, the chain after it); needs --tls-key. Without it, an address that other computers can reach is served over HTTPS with a self-signed certificate made on the first start.</source>
+        <translation>以此证书提供 HTTPS（PEM 格式，证书链跟在其后）；须同时给出 --tls-key。不给出时，其他计算机能访问的地址以首次启动时生成的自签名证书提供 HTTPS。</translation>
+    </message>
+    <message>
+        <location filename="../src/web/web_options.cpp" line="74"/>
+        <source>The private key of --tls-cert (PEM).</source>
+        <translation>--tls-cert 证书的私钥（PEM 格式）。</translation>
+    </message>
+    <message>
+        <location filename="../src/web/web_options.cpp" line="77"/>
+        <source>Serve plain HTTP even on an address that other computers can reach, such as behind a proxy that speaks HTTPS for the service.</source>
+        <translation>即使在其他计算机能访问的地址上也以普通 HTTP 提供服务，例如在代本服务提供 HTTPS 的代理之后。</translation>
+    </message>
+    <message>
+        <location filename="../src/web/web_options.cpp" line="81"/>
+        <source>The address of a proxy in front of the service: only for its requests is the client taken from the last address in X-Forwarded-For.</source>
+        <translation>本服务前面的代理的地址：只有来自它的请求，才以 X-Forwarded-For 中最后一个地址作为客户端。</translation>
+    </message>
+    <message>
+        <location filename="../src/web/web_options.cpp" line="86"/>
         <source>Read a password from standard input (one line), store only a slow salted hash of it, and end.</source>
         <translation>从标准输入读取密码（一行），只保存其加盐的慢速散列值，然后结束。</translation>
     </message>
     <message>
-        <location filename="../src/web/web_options.cpp" line="72"/>
+        <location filename="../src/web/web_options.cpp" line="89"/>
         <source>Print a new token for scripts (Authorization: Bearer TOKEN), store only its hash under NAME, and end. A token stored under the same name stops working.</source>
         <translation>为脚本输出一个新令牌（Authorization: Bearer 令牌），以 NAME 为名只保存其散列值，然后结束。同名的旧令牌随即失效。</translation>
     </message>
     <message>
-        <location filename="../src/web/web_options.cpp" line="89"/>
+        <location filename="../src/web/web_options.cpp" line="107"/>
         <source>vorfjp-web takes no commands, not &quot;%1&quot;; see --help.</source>
         <translation>vorfjp-web 不接受命令，不能是“%1”；请参阅 --help。</translation>
     </message>
     <message>
-        <location filename="../src/web/web_options.cpp" line="96"/>
+        <location filename="../src/web/web_options.cpp" line="114"/>
         <source>--listen takes IPV4:PORT, [IPV6]:PORT or localhost:PORT, not &quot;%1&quot;.</source>
         <translation>--listen 须为 IPv4地址:端口、[IPv6地址]:端口 或 localhost:端口，不能是“%1”。</translation>
     </message>
     <message>
-        <location filename="../src/web/web_options.cpp" line="108"/>
+        <location filename="../src/web/web_options.cpp" line="126"/>
         <source>--device takes a number from 0 to 255, not &quot;%1&quot;.</source>
         <translation>--device 须为 0 到 255 的数字，不能是“%1”。</translation>
     </message>
     <message>
-        <location filename="../src/web/web_options.cpp" line="114"/>
+        <location filename="../src/web/web_options.cpp" line="132"/>
         <source>--allow-host takes a host name, with or without :PORT, not &quot;%1&quot;.</source>
         <translation>--allow-host 须为主机名，可带或不带 :端口，不能是“%1”。</translation>
     </message>
     <message>
-        <location filename="../src/web/web_options.cpp" line="121"/>
+        <location filename="../src/web/web_options.cpp" line="136"/>
+        <source>Give --tls-cert and --tls-key together.</source>
+        <translation>请同时给出 --tls-cert 和 --tls-key。</translation>
+    </message>
+    <message>
+        <location filename="../src/web/web_options.cpp" line="139"/>
+        <source>Give --tls-cert or --plain-http, not both.</source>
+        <translation>请给出 --tls-cert 或 --plain-http，不要同时给出。</translation>
+    </message>
+    <message>
+        <location filename="../src/web/web_options.cpp" line="147"/>
+        <source>--trust-proxy takes an IPv4 or IPv6 address, not &quot;%1&quot;.</source>
+        <translation>--trust-proxy 须为 IPv4 或 IPv6 地址，而不是“%1”。</translation>
+    </message>
+    <message>
+        <location filename="../src/web/web_options.cpp" line="154"/>
         <source>Give --set-password or --new-token, not both.</source>
         <translation>请只给出 --set-password 或 --new-token 之一。</translation>
     </message>
     <message>
-        <location filename="../src/web/web_options.cpp" line="161"/>
+        <location filename="../src/web/web_options.cpp" line="203"/>
         <source>%1 can be reached from other computers, so the service needs a password first. Set one with: vorfjp-web --set-password</source>
         <translation>其他计算机能访问 %1，因此服务须先设置密码。设置方法：vorfjp-web --set-password</translation>
     </message>
     <message>
-        <location filename="../src/web/web_service.cpp" line="25"/>
+        <location filename="../src/web/web_service.cpp" line="28"/>
         <source>Cannot listen on %1:%2: %3</source>
         <translation>无法在 %1:%2 上监听：%3</translation>
     </message>
     <message>
-        <location filename="../src/web/http_server.cpp" line="358"/>
+        <location filename="../src/web/http_server.cpp" line="516"/>
         <source>%1 is not an IPv4 or IPv6 address.</source>
         <translation>%1 不是 IPv4 或 IPv6 地址。</translation>
     </message>
     <message>
-        <location filename="../src/web/http_server.cpp" line="381"/>
+        <location filename="../src/web/http_server.cpp" line="521"/>
+        <source>This computer&apos;s libmicrohttpd is built without TLS.</source>
+        <translation>本机的 libmicrohttpd 编译时没有启用 TLS。</translation>
+    </message>
+    <message>
+        <location filename="../src/web/http_server.cpp" line="561"/>
         <source>Cannot listen on %1 port %2.</source>
         <translation>无法在 %1 的端口 %2 上监听。</translation>
+    </message>
+    <message>
+        <location filename="../src/web/service_main.cpp" line="99"/>
+        <source>vorfjp-web: serving the board content file %1 on %2://%3:%4/</source>
+        <translation>vorfjp-web：内容文件 %1，服务地址 %2://%3:%4/</translation>
+    </message>
+    <message>
+        <location filename="../src/web/service_main.cpp" line="104"/>
+        <source>Made a self-signed certificate: %1</source>
+        <translation>已生成自签名证书：%1</translation>
+    </message>
+    <message>
+        <location filename="../src/web/service_main.cpp" line="107"/>
+        <source>Certificate fingerprint (SHA-256), to compare with the browser&apos;s: %1</source>
+        <translation>证书指纹（SHA-256），请与浏览器显示的核对：%1</translation>
+    </message>
+    <message>
+        <location filename="../src/web/tls_certificate.cpp" line="149"/>
+        <location filename="../src/web/tls_certificate.cpp" line="155"/>
+        <source>Cannot read the certificate %1.</source>
+        <translation>无法读取证书 %1。</translation>
+    </message>
+    <message>
+        <location filename="../src/web/tls_certificate.cpp" line="152"/>
+        <location filename="../src/web/tls_certificate.cpp" line="163"/>
+        <source>Cannot read the key %1.</source>
+        <translation>无法读取私钥 %1。</translation>
+    </message>
+    <message>
+        <location filename="../src/web/tls_certificate.cpp" line="159"/>
+        <source>%1 is no PEM certificate.</source>
+        <translation>%1 不是 PEM 格式的证书。</translation>
+    </message>
+    <message>
+        <location filename="../src/web/tls_certificate.cpp" line="168"/>
+        <source>The key %1 is not the key of the certificate %2.</source>
+        <translation>私钥 %1 与证书 %2 不是一对。</translation>
+    </message>
+    <message>
+        <location filename="../src/web/tls_certificate.cpp" line="170"/>
+        <source>%1 is no PEM private key.</source>
+        <translation>%1 不是 PEM 格式的私钥。</translation>
+    </message>
+    <message>
+        <location filename="../src/web/tls_certificate.cpp" line="184"/>
+        <source>Cannot make a self-signed certificate.</source>
+        <translation>无法生成自签名证书。</translation>
     </message>
 </context>
 </TS>

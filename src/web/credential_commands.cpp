@@ -23,7 +23,8 @@ int setPasswordCommand(const QString& path, const LineReader& readLine, bool ask
         err << "vorfjp-web: " << *error << Qt::endl;
         return kCannotCreate;
     }
-    err << WebText::tr("Password stored in %1. Restart the service for it to take effect: "
+    err << WebText::tr("Password stored in %1. A running service takes it at once and ends the sessions of "
+                       "the old one; a service started without a password needs a restart: "
                        "systemctl --user restart vorfjp-web")
                .arg(path)
         << Qt::endl;

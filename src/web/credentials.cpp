@@ -30,29 +30,30 @@ void startSodium()
         qFatal("libsodium cannot start: the system gives it no random numbers");
 }
 
-// Writes bytes to path atomically (a temporary file renamed over it), readable by the user
-// alone from the first byte on.
-std::optional<QString> writePrivateFile(const QString& path, const QByteArray& bytes)
-{
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QFileInfo::exists(folder)) {
-        if (!QDir().mkpath(folder))
-            return WebText::tr("Cannot make the folder %1.").arg(folder);
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner)
-        || file.write(bytes) != bytes.size() || !file.commit())
-        return WebText::tr("Cannot write %1: %2.").arg(path, file.errorString());
-    return std::nullopt;
-}
-
 std::optional<QByteArray> readSmallFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileBytes)
         return std::nullopt;
     return file.readAll();
+}
+
+// The stored hash string, when the file holds one libsodium can check a password against.
+std::optional<QByteArray> passwordHash(const QString& path)
+{
+    const std::optional<QByteArray> stored = readSmallFile(path);
+    if (!stored)
+        return std::nullopt;
+    const QByteArray hash = stored->trimmed();
+    if (hash.isEmpty() || hash.size() >= crypto_pwhash_STRBYTES)
+        return std::nullopt;
+    startSodium();
+    // -1: not a hash string of the algorithm at all; 0 or 1: one, of whatever cost.
+    if (crypto_pwhash_str_needs_rehash(hash.constData(), crypto_pwhash_OPSLIMIT_INTERACTIVE,
+                                       crypto_pwhash_MEMLIMIT_INTERACTIVE)
+        < 0)
+        return std::nullopt;
+    return hash;
 }
 
 struct StoredToken {
@@ -97,7 +98,23 @@ CredentialFiles defaultCredentialFiles()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/'
                            + QString::fromUtf16(storage::kApplicationName);
-    return {folder + QStringLiteral("/web-password"), folder + QStringLiteral("/web-tokens")};
+    return {folder + QStringLiteral("/web-password"), folder + QStringLiteral("/web-tokens"),
+            folder + QStringLiteral("/web-tls.crt"), folder + QStringLiteral("/web-tls.key")};
+}
+
+std::optional<QString> writePrivateFile(const QString& path, const QByteArray& bytes)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo::exists(folder)) {
+        if (!QDir().mkpath(folder))
+            return WebText::tr("Cannot make the folder %1.").arg(folder);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner)
+        || file.write(bytes) != bytes.size() || !file.commit())
+        return WebText::tr("Cannot write %1: %2.").arg(path, file.errorString());
+    return std::nullopt;
 }
 
 std::optional<QString> storePassword(const QString& path, QByteArrayView password, PasswordCost cost)
@@ -115,22 +132,23 @@ std::optional<QString> storePassword(const QString& path, QByteArrayView passwor
     return writePrivateFile(path, QByteArray(hash) + '\n');
 }
 
-bool passwordStored(const QString& path)
+StoredPassword storedPassword(const QString& path)
 {
-    return QFileInfo(path).isFile();
+    if (!QFileInfo::exists(path))
+        return {};
+    if (const std::optional<QByteArray> hash = passwordHash(path))
+        return {StoredPassword::Stored, secretHash(*hash), {}};
+    return {StoredPassword::Unusable, {},
+            WebText::tr("%1 holds no password. Set one with: vorfjp-web --set-password").arg(path)};
 }
 
 bool passwordMatches(const QString& path, QByteArrayView password)
 {
-    const std::optional<QByteArray> stored = readSmallFile(path);
-    if (!stored)
+    const std::optional<QByteArray> hash = passwordHash(path);
+    if (!hash)
         return false;
-    const QByteArray hash = stored->trimmed();
-    if (hash.isEmpty() || hash.size() >= crypto_pwhash_STRBYTES)
-        return false;
-    startSodium();
     char terminated[crypto_pwhash_STRBYTES] = {};
-    std::copy(hash.begin(), hash.end(), terminated);
+    std::copy(hash->begin(), hash->end(), terminated);
     return crypto_pwhash_str_verify(terminated, password.data(), quint64(password.size())) == 0;
 }
 

@@ -12,11 +12,18 @@ namespace web {
 struct CredentialFiles {
     QString password; // one line: the password's Argon2id hash in libsodium's string form
     QString tokens;   // one line per token: its name, a blank, the hex BLAKE2b-256 hash of the token
+    QString tlsCertificate; // the self-signed certificate made for HTTPS, PEM
+    QString tlsKey;         // its private key, PEM
 };
 
-// web-password and web-tokens in the user's configuration folder of the program:
-// $XDG_CONFIG_HOME/VorFJP/ (~/.config/VorFJP/ when XDG_CONFIG_HOME is not set).
+// web-password, web-tokens, web-tls.crt and web-tls.key in the user's configuration folder of
+// the program: $XDG_CONFIG_HOME/VorFJP/ (~/.config/VorFJP/ when XDG_CONFIG_HOME is not set).
 CredentialFiles defaultCredentialFiles();
+
+// Writes bytes to path atomically (a temporary file renamed over it), readable by the user
+// alone from the first byte on, making its folder with mode 0700 when missing. The error, for
+// the user, when it cannot.
+std::optional<QString> writePrivateFile(const QString& path, const QByteArray& bytes);
 
 // How much work a password's hash takes: Interactive is libsodium's choice for a login (about
 // 0.1 s and 64 MiB); Minimal is for tests and fuzzing only. The hash names its own cost, so
@@ -28,8 +35,19 @@ enum class PasswordCost { Interactive, Minimal };
 // user, when the password is empty or the file cannot be written.
 std::optional<QString> storePassword(const QString& path, QByteArrayView password,
                                      PasswordCost cost = PasswordCost::Interactive);
-bool passwordStored(const QString& path);
-// Whether password is the stored one; false when none is stored or the file is unreadable.
+
+// What the password file holds: no file; a password's hash, with its generation (a hash of the
+// stored string, so that a new password, even the same one again, has a new one); or neither,
+// which is a mistake to tell the user (an empty file, a blank line, anything that is no hash,
+// a file that cannot be read).
+struct StoredPassword {
+    enum State { None, Stored, Unusable } state = None;
+    QByteArray generation; // Stored only
+    QString problem;       // Unusable only: for the user, naming the file and how to set one
+};
+StoredPassword storedPassword(const QString& path);
+// Whether password is the stored one; false when none is stored or the file is unusable. Takes
+// as long as storing it did (PasswordCost); safe to call from any thread.
 bool passwordMatches(const QString& path, QByteArrayView password);
 
 struct NewToken {

@@ -27,7 +27,8 @@ struct HttpRequest {
     HttpFields headers; // names as sent
     HttpFields cookies; // the Cookie header's name=value pairs
     QByteArray body;
-    QHostAddress peer;
+    QHostAddress peer;   // the client: the connection's far end, or as a trusted proxy names it
+    bool secure = false; // came over TLS
 
     // The value of the first header whose name equals name without regard to case
     // (header("content-type") finds "Content-Type"); nothing when there is none.
@@ -44,8 +45,10 @@ struct HttpResponse {
 
 // Why the server answered a request itself, without handing it on.
 enum class Refusal {
-    BodyTooLarge,    // its Content-Length is over kMaxBodyBytes (413); the body is not read
-    HeadersTooLarge, // request line and headers are over kMaxHeaderBytes (431)
+    BodyTooLarge,          // its body is over kMaxBodyBytes (413): by Content-Length, unread; chunked, discarded
+    HeadersTooLarge,       // request line and headers are over kMaxHeaderBytes (431)
+    Malformed,             // two Host or two Origin fields, a NUL in the path, no Host in HTTP/1.1 (400)
+    UnknownTransferCoding, // a Transfer-Encoding other than chunked, whose end cannot be found (501)
 };
 
 } // namespace web

@@ -1,7 +1,9 @@
 #pragma once
-// An HTTP/1.1 server on the Qt event loop, over GNU libmicrohttpd: the library reads and checks
-// the requests, keeps the connections and writes the answers; this class only hands each whole
-// request to one handler and its answer back. No thread is started: the library's sockets are
+// An HTTP/1.1 server on the Qt event loop, over GNU libmicrohttpd, plain or over TLS: the library
+// reads and checks the requests, keeps the connections and writes the answers; this class hands
+// each whole request to one handler and its answer back, answers for itself what the library lets
+// through but must not be served (see Refusal), and decides which connection makes room for a new
+// one when the table is full. No thread is started: the library's sockets are
 // watched by the event loop, and the handler runs on the thread that made the server, never
 // from inside the library, so it may run a nested event loop while the server goes on serving.
 #include "web/http_message.h"
@@ -13,6 +15,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace web {
 
@@ -20,12 +23,22 @@ namespace web {
 struct HttpLimits {
     qsizetype maxBodyBytes = kMaxBodyBytes;     // a longer body gets 413, its bytes unread
     qsizetype maxHeaderBytes = kMaxHeaderBytes; // a longer request head gets 431
-    unsigned connections = 64;                  // open at once; further clients wait for a free one
-    unsigned connectionsPerAddress = 16;        // open at once from one address; more are closed at once
+    // Open at once, in all and from one address. A new connection beyond either is still taken:
+    // the one (within that address) that has waited longest for a whole request is closed for
+    // it. A connection whose request is with the handler or whose answer is going out is never
+    // closed for another; when every one is, the newcomer is closed.
+    unsigned connections = 64;
+    unsigned connectionsPerAddress = 16; // a trusted proxy is held to the whole table only
     std::chrono::seconds idleTimeout{15};       // a connection with no traffic that long is closed
     // From a connection's start, or the end of its previous answer, to the last byte of the next
     // request: a client that sends too slowly is closed however often it sends a byte.
     std::chrono::milliseconds requestDeadline{20000};
+};
+
+// A certificate (chain) and its private key, PEM-encoded, for serving HTTPS.
+struct TlsCredentials {
+    QByteArray certificatePem;
+    QByteArray keyPem;
 };
 
 struct HttpExchange;
@@ -52,9 +65,15 @@ public:
     HttpServer(const HttpLimits& limits, Handler handler, RefusalAnswer refusalAnswer, QObject* parent = nullptr);
     ~HttpServer() override; // closes every connection; answers not yet given are dropped
 
-    // Listens on address and port (0: the kernel picks one, see port()). False, with
-    // errorString(), when the address cannot be bound; call it at most once.
-    bool listen(const QHostAddress& address, quint16 port);
+    // Requests that come from proxy are taken to be from the last address in their
+    // X-Forwarded-For (the one the proxy added), and proxy is held to the whole table only; from
+    // any other peer the header means nothing. Call it before listen().
+    void trustProxy(const QHostAddress& proxy);
+
+    // Listens on address and port (0: the kernel picks one, see port()), over TLS with tls when
+    // it is given: such a listener speaks nothing but TLS. False, with errorString(), when the
+    // address cannot be bound or TLS cannot start; call it at most once.
+    bool listen(const QHostAddress& address, quint16 port, const std::optional<TlsCredentials>& tls = std::nullopt);
     quint16 port() const;
     QString errorString() const;
 

@@ -98,7 +98,13 @@ int main(int argc, char** argv)
         return web::setPasswordCommand(files.password, &readPasswordLine, isatty(STDIN_FILENO) == 1, err);
     if (options.newTokenName)
         return web::newTokenCommand(files.tokens, *options.newTokenName, out, err);
-    if (const std::optional<QString> refusal = web::listenRefusal(options.listen, web::passwordStored(files.password))) {
+    const web::StoredPassword password = web::storedPassword(files.password);
+    if (password.state == web::StoredPassword::Unusable) {
+        err << "vorfjp-web: " << password.problem << Qt::endl;
+        return web::kConfig;
+    }
+    if (const std::optional<QString> refusal =
+            web::listenRefusal(options.listen, password.state == web::StoredPassword::Stored)) {
         err << "vorfjp-web: " << *refusal << Qt::endl;
         return web::kConfig;
     }

@@ -8,14 +8,38 @@
 #include "serial/port_choice.h"
 #include "share/share_socket.h"
 #include "storage/content_location.h"
+#include "web/credentials.h"
 #include "web/engine_service.h"
+#include "web/tls_certificate.h"
 #include "web/web_service.h"
 #include "web/web_text.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QTextStream>
 
 namespace web {
+
+namespace {
+
+// The names a self-signed certificate is made for: every name and address the service answers to.
+QStringList certificateNames(const WebOptions& options)
+{
+    QStringList names;
+    for (QString host : acceptedHosts(options.listen, options.listen.port, options.allowHosts)) {
+        const qsizetype bracket = host.lastIndexOf(u']');
+        const qsizetype colon = host.lastIndexOf(u':');
+        if (colon > bracket)
+            host.truncate(colon);
+        if (host.startsWith(u'['))
+            host = host.mid(1, host.size() - 2);
+        if (!names.contains(host))
+            names << host;
+    }
+    return names;
+}
+
+} // namespace
 
 int runService(const WebOptions& options)
 {
@@ -44,20 +68,45 @@ int runService(const WebOptions& options)
             return {std::nullopt, font.missingHint};
         return {raster::rasterizeWeatherText(text, *font.font), {}};
     };
+    const Transport transport = transportOf(options);
+    LoadedCertificate certificate;
+    if (transport == Transport::GivenCertificate) {
+        certificate = loadCertificate(*options.tlsCertificate, *options.tlsKey);
+    } else if (transport == Transport::SelfSigned) {
+        const CredentialFiles files = defaultCredentialFiles();
+        certificate = selfSignedCertificate(files.tlsCertificate, files.tlsKey, certificateNames(options),
+                                            QDateTime::currentDateTimeUtc());
+    }
+    if (transport != Transport::PlainHttp && !certificate.credentials) {
+        err << "vorfjp-web: " << certificate.error << Qt::endl;
+        return kConfig;
+    }
+
     EngineService board(std::move(setup));
     const page::PageFiles page;
-    WebService service(board, page);
-    if (const std::optional<QString> failed = service.listen(options.listen, options.allowHosts)) {
+    WebServiceSettings settings;
+    settings.trustedProxy = options.trustProxy;
+    settings.api.contentPath = contentPath;
+    WebService service(board, page, settings);
+    if (const std::optional<QString> failed = service.listen(options.listen, options.allowHosts, certificate.credentials)) {
         err << "vorfjp-web: " << *failed << Qt::endl;
         return kUnavailable;
     }
     const QString host = options.listen.address.protocol() == QAbstractSocket::IPv6Protocol
         ? QStringLiteral("[%1]").arg(options.listen.address.toString())
         : options.listen.address.toString();
-    out << WebText::tr("vorfjp-web: serving the board content file %1 on http://%2:%3/")
-               .arg(contentPath, host)
+    const QString scheme = transport == Transport::PlainHttp ? QStringLiteral("http") : QStringLiteral("https");
+    out << WebText::tr("vorfjp-web: serving the board content file %1 on %2://%3:%4/")
+               .arg(contentPath, scheme, host)
                .arg(service.port())
         << Qt::endl;
+    if (certificate.made)
+        out << WebText::tr("Made a self-signed certificate: %1").arg(defaultCredentialFiles().tlsCertificate)
+            << Qt::endl;
+    if (certificate.credentials)
+        out << WebText::tr("Certificate fingerprint (SHA-256), to compare with the browser's: %1")
+                   .arg(certificate.fingerprint)
+            << Qt::endl;
     const line::StopSignals stop;
     QObject::connect(&stop, &line::StopSignals::stopRequested, &service, [] { QCoreApplication::quit(); });
     return QCoreApplication::exec();

@@ -20,30 +20,39 @@ Sessions::Sessions(std::chrono::seconds lifetime, Clock clock, int maxOpen)
 {
 }
 
-QByteArray Sessions::open()
+QByteArray Sessions::open(const QByteArray& generation)
 {
     const qint64 now = m_clock();
     dropExpired(now);
-    while (m_expiry.size() >= m_maxOpen) {
-        const auto first = std::min_element(m_expiry.cbegin(), m_expiry.cend());
-        m_expiry.erase(first);
+    while (m_open.size() >= m_maxOpen) {
+        const auto first = std::min_element(m_open.cbegin(), m_open.cend(),
+                                            [](const Session& a, const Session& b) { return a.expiry < b.expiry; });
+        m_open.erase(first);
     }
     const QByteArray id = randomSecret();
-    m_expiry.insert(secretHash(id), now + milliseconds(m_lifetime).count());
+    m_open.insert(secretHash(id), {now + milliseconds(m_lifetime).count(), generation});
     return id;
 }
 
-bool Sessions::isOpen(QByteArrayView id)
+bool Sessions::isOpen(QByteArrayView id, const QByteArray& generation)
 {
     if (id.isEmpty())
         return false;
     dropExpired(m_clock());
-    return m_expiry.contains(secretHash(id));
+    const QByteArray key = secretHash(id);
+    const auto found = m_open.constFind(key);
+    if (found == m_open.cend())
+        return false;
+    if (found->generation != generation) {
+        m_open.remove(key);
+        return false;
+    }
+    return true;
 }
 
 void Sessions::close(QByteArrayView id)
 {
-    m_expiry.remove(secretHash(id));
+    m_open.remove(secretHash(id));
 }
 
 std::chrono::seconds Sessions::lifetime() const
@@ -53,7 +62,7 @@ std::chrono::seconds Sessions::lifetime() const
 
 void Sessions::dropExpired(qint64 now)
 {
-    m_expiry.removeIf([now](const auto& entry) { return entry.value() <= now; });
+    m_open.removeIf([now](const auto& entry) { return entry.value().expiry <= now; });
 }
 
 LoginLimiter::LoginLimiter(const LoginLimits& limits, Clock clock) : m_limits(limits), m_clock(std::move(clock))

@@ -21,10 +21,12 @@ public:
     // At most maxOpen sessions at once: opening one more ends the one that would end first.
     Sessions(std::chrono::seconds lifetime, Clock clock, int maxOpen = 64);
 
-    // A new session id (randomSecret()), valid for lifetime() from now.
-    QByteArray open();
-    // Whether id was opened, is not closed and has not expired.
-    bool isOpen(QByteArrayView id);
+    // A new session id (randomSecret()), valid for lifetime() from now and while the password
+    // is of generation (StoredPassword::generation).
+    QByteArray open(const QByteArray& generation);
+    // Whether id was opened under generation, is not closed and has not expired. A session of
+    // another generation is closed: the password has changed since its login.
+    bool isOpen(QByteArrayView id, const QByteArray& generation);
     void close(QByteArrayView id);
     std::chrono::seconds lifetime() const;
 
@@ -34,11 +36,16 @@ private:
     std::chrono::seconds m_lifetime;
     Clock m_clock;
     int m_maxOpen;
-    QHash<QByteArray, qint64> m_expiry; // by the hash of the id, so no lookup compares the id itself
+    struct Session {
+        qint64 expiry;
+        QByteArray generation;
+    };
+    QHash<QByteArray, Session> m_open; // by the hash of the id, so no lookup compares the id itself
 };
 
 struct LoginLimits {
     int maxFailures = 10;                                          // within window; then 429
+    int maxChecks = 8; // passwords being checked or waiting for it, one per address; then 429
     std::chrono::milliseconds window = std::chrono::minutes(15);   // how long a failure counts
     std::chrono::milliseconds firstDelay = std::chrono::milliseconds(500); // doubled for each further failure
     std::chrono::milliseconds maxDelay = std::chrono::seconds(8);

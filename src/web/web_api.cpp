@@ -2,9 +2,13 @@
 
 #include "board/command.h"
 
+#include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QJsonValue>
+#include <QLoggingCategory>
+#include <QThread>
 #include <QTimer>
 #include <QUtf8StringView>
 
@@ -12,6 +16,8 @@
 #include <cmath>
 #include <memory>
 #include <utility>
+
+Q_LOGGING_CATEGORY(lcWebApi, "vorfjp.web.api", QtInfoMsg)
 
 namespace web {
 
@@ -32,6 +38,7 @@ enum class Problem {
     Unauthorized,
     WrongPassword,
     TooManyLogins,
+    LoginsBusy,
     WrongHost,
     ForeignOrigin,
     UnsupportedMediaType,
@@ -40,6 +47,8 @@ enum class Problem {
     NotFound,
     MethodNotAllowed,
     NoPassword,
+    Malformed,
+    UnknownTransferCoding,
 };
 
 struct ProblemText {
@@ -65,6 +74,8 @@ ProblemText textOf(Problem problem)
         return {401, "wrong-password", u"密码错误。"};
     case Problem::TooManyLogins:
         return {429, "too-many-logins", u"密码错误次数过多，请 %1 秒后再试。"};
+    case Problem::LoginsBusy:
+        return {429, "logins-busy", u"正在核对其他登录的密码，请稍后再试。"};
     case Problem::WrongHost:
         return {421, "wrong-host", u"请求的主机名不是本服务的地址。请用本服务的地址访问，或用 --allow-host 添加这个名称。"};
     case Problem::ForeignOrigin:
@@ -81,6 +92,10 @@ ProblemText textOf(Problem problem)
         return {405, "method-not-allowed", u"这个地址只接受 %1 请求。"};
     case Problem::NoPassword:
         return {409, "no-password", u"本服务没有设置密码，无需登录。"};
+    case Problem::Malformed:
+        return {400, "malformed-request", u"请求格式有误：主机名（Host）缺失或重复、来源（Origin）重复，或地址中含有空字符。"};
+    case Problem::UnknownTransferCoding:
+        return {501, "unknown-transfer-coding", u"不支持这种传输编码（Transfer-Encoding），请不编码或用 chunked 发送。"};
     }
     Q_UNREACHABLE();
 }
@@ -164,10 +179,32 @@ std::optional<QString> pagePath(const QByteArray& path)
     return normal;
 }
 
-QByteArray sessionCookie(const QByteArray& value, std::chrono::seconds maxAge)
+// Secure over HTTPS: a browser then never sends it over plain HTTP.
+QByteArray sessionCookie(const QByteArray& value, std::chrono::seconds maxAge, bool secure)
 {
     return kSessionCookie.toByteArray() + '=' + value + "; Path=/; Max-Age=" + QByteArray::number(qint64(maxAge.count()))
-           + "; HttpOnly; SameSite=Strict";
+           + "; HttpOnly; SameSite=Strict" + (secure ? "; Secure" : "");
+}
+
+// value with every text in it, at any depth, passed through change.
+QJsonValue changedTexts(const QJsonValue& value, const std::function<QString(QString)>& change)
+{
+    if (value.isString())
+        return change(value.toString());
+    if (value.isArray()) {
+        const QJsonArray items = value.toArray();
+        QJsonArray array;
+        for (const QJsonValue& item : items)
+            array.append(changedTexts(item, change));
+        return array;
+    }
+    if (value.isObject()) {
+        QJsonObject object = value.toObject();
+        for (auto it = object.begin(); it != object.end(); ++it)
+            it.value() = changedTexts(it.value(), change);
+        return object;
+    }
+    return value;
 }
 
 } // namespace
@@ -208,10 +245,22 @@ WebApi::WebApi(BoardService& board, const StaticFiles& files, const WebApiSettin
       m_board(board),
       m_files(files),
       m_credentials(settings.credentials),
-      m_passwordRequired(passwordStored(settings.credentials.password)),
+      m_passwordRequired(storedPassword(settings.credentials.password).state != StoredPassword::None),
       m_sessions(settings.sessionLifetime, settings.clock),
-      m_logins(settings.login, settings.clock)
+      m_logins(settings.login, settings.clock),
+      m_loginLimits(settings.login),
+      m_passwordCheck(settings.passwordCheck),
+      m_contentFolder(settings.contentPath.isEmpty() ? QString() : QFileInfo(settings.contentPath).absolutePath() + u'/')
 {
+    // Each Argon2id check takes a core and 64 MiB for a tenth of a second: two at a time at
+    // most, and always a core left for the event loop.
+    m_hashing.setMaxThreadCount(std::clamp(QThread::idealThreadCount() - 1, 1, 2));
+}
+
+WebApi::~WebApi()
+{
+    m_hashing.clear();
+    m_hashing.waitForDone();
 }
 
 void WebApi::setAcceptedHosts(const QStringList& hosts)
@@ -233,6 +282,10 @@ HttpResponse WebApi::refusal(Refusal refusal)
         return failure(Problem::TooLarge, QString::number(kMaxBodyBytes / 1024));
     case Refusal::HeadersTooLarge:
         return failure(Problem::HeadersTooLarge, QString::number(kMaxHeaderBytes / 1024));
+    case Refusal::Malformed:
+        return failure(Problem::Malformed);
+    case Refusal::UnknownTransferCoding:
+        return failure(Problem::UnknownTransferCoding);
     }
     Q_UNREACHABLE();
 }
@@ -272,9 +325,23 @@ void WebApi::handle(const HttpRequest& request, const Answer& answer)
     serve(route->endpoint, request, body, once);
 }
 
+HttpResponse WebApi::fromService(const ServiceAnswer& service) const
+{
+    if (m_contentFolder.isEmpty())
+        return json(service.httpStatus, service.body);
+    bool named = false;
+    const QJsonValue body = changedTexts(service.body, [this, &named](QString text) {
+        if (!text.contains(m_contentFolder))
+            return text;
+        qCWarning(lcWebApi).noquote() << text;
+        named = true;
+        return text.remove(m_contentFolder);
+    });
+    return json(service.httpStatus, named ? body.toObject() : service.body);
+}
+
 void WebApi::serve(Endpoint endpoint, const HttpRequest& request, const QJsonObject& body, const Answer& answer)
 {
-    const auto fromService = [](const ServiceAnswer& service) { return json(service.httpStatus, service.body); };
     switch (endpoint) {
     case Endpoint::Content:
         if (request.method == "PATCH")
@@ -294,7 +361,7 @@ void WebApi::serve(Endpoint endpoint, const HttpRequest& request, const QJsonObj
     case Endpoint::Logout:
         if (const std::optional<QByteArray> id = request.cookie(kSessionCookie))
             m_sessions.close(*id);
-        return answer(json(200, {{QStringLiteral("ok"), true}}, {{"Set-Cookie", sessionCookie({}, 0s)}}));
+        return answer(json(200, {{QStringLiteral("ok"), true}}, {{"Set-Cookie", sessionCookie({}, 0s, request.secure)}}));
     case Endpoint::Page:
         return answer(page(request));
     }
@@ -313,7 +380,7 @@ void WebApi::send(const QByteArray& command, const QJsonObject& body, const Answ
         device = int(number);
     }
     m_board.send(QString::fromLatin1(command), device,
-                 [answer](const ServiceAnswer& service) { answer(json(service.httpStatus, service.body)); });
+                 [this, answer](const ServiceAnswer& service) { answer(fromService(service)); });
 }
 
 void WebApi::login(const HttpRequest& request, const QJsonObject& body, const Answer& answer)
@@ -331,13 +398,33 @@ void WebApi::login(const HttpRequest& request, const QJsonObject& body, const An
     const QJsonValue password = body.value(QLatin1String("password"));
     if (!password.isString())
         return answer(failure(Problem::NoPasswordField));
-    if (passwordMatches(m_credentials.password, password.toString().toUtf8())) {
-        m_logins.succeed(request.peer);
-        return answer(json(200, {{QStringLiteral("ok"), true}},
-                           {{"Set-Cookie", sessionCookie(m_sessions.open(), m_sessions.lifetime())}}));
+    // One check at a time for each address, a few in all: a flood of guesses waits for nothing,
+    // and holds up nobody else.
+    const bool addressChecking = std::any_of(m_pendingLogins.cbegin(), m_pendingLogins.cend(),
+                                             [&](const PendingLogin& pending) { return pending.peer == request.peer; });
+    if (addressChecking || m_pendingLogins.size() >= std::max(1, m_loginLimits.maxChecks))
+        return answer(failure(Problem::LoginsBusy, QString(), {{"Retry-After", "1"}}));
+    const quint64 check = ++m_lastCheck;
+    m_pendingLogins.insert(check, {request.peer, request.secure, storedPassword(m_credentials.password).generation, answer});
+    m_hashing.start([this, check, path = m_credentials.password, typed = password.toString().toUtf8(),
+                     matches = m_passwordCheck] {
+        const bool matched = matches(path, typed);
+        QMetaObject::invokeMethod(this, [this, check, matched] { loginChecked(check, matched); }, Qt::QueuedConnection);
+    });
+}
+
+void WebApi::loginChecked(quint64 check, bool matched)
+{
+    const PendingLogin pending = m_pendingLogins.take(check);
+    if (matched) {
+        m_logins.succeed(pending.peer);
+        return pending.answer(json(200, {{QStringLiteral("ok"), true}},
+                                   {{"Set-Cookie", sessionCookie(m_sessions.open(pending.generation),
+                                                                 m_sessions.lifetime(), pending.secure)}}));
     }
     // Held back on a timer: the event loop, and every other request, goes on meanwhile.
-    QTimer::singleShot(m_logins.fail(request.peer), this, [answer] { answer(failure(Problem::WrongPassword)); });
+    QTimer::singleShot(m_logins.fail(pending.peer), this,
+                       [answer = pending.answer] { answer(failure(Problem::WrongPassword)); });
 }
 
 bool WebApi::hostAccepted(const HttpRequest& request) const
@@ -371,7 +458,7 @@ bool WebApi::authorized(const HttpRequest& request)
             return true;
     }
     const std::optional<QByteArray> session = request.cookie(kSessionCookie);
-    return session && m_sessions.isOpen(*session);
+    return session && m_sessions.isOpen(*session, storedPassword(m_credentials.password).generation);
 }
 
 HttpResponse WebApi::page(const HttpRequest& request) const

@@ -19,7 +19,9 @@
 //   POST /api/preview          a draft, for the page
 //   POST /api/send/COMMAND     test|time|rooms|rates|weather, body {} or {"device": 0..255}
 //   GET  /api/status           port, send in progress, last sends
-//   POST /api/login            {"password": "…"}: a session cookie (no login needed)
+//   POST /api/login            {"password": "…"}: a session cookie (no login needed); the
+//                              password is checked on the thread pool, a few at once (429
+//                              logins-busy beyond them), so that the rest is answered meanwhile
 //   POST /api/logout           ends the cookie's session (no login needed)
 //   GET  anything else         a file of the page (no login needed); "/" is "/index.html"
 #include "web/board_service.h"
@@ -28,9 +30,11 @@
 #include "web/sessions.h"
 #include "web/static_files.h"
 
+#include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QStringList>
+#include <QThreadPool>
 
 #include <functional>
 
@@ -41,6 +45,11 @@ struct WebApiSettings {
     std::chrono::seconds sessionLifetime = std::chrono::hours(12);
     LoginLimits login;
     Clock clock = &steadyMilliseconds;
+    // Checks a login's password against the password file; runs on the thread pool.
+    std::function<bool(const QString& passwordFile, QByteArrayView password)> passwordCheck = &passwordMatches;
+    // The content file: answers name it, and every file beside it, by its file name only, so
+    // that no client learns where it lies; the log gets the whole message.
+    QString contentPath;
 };
 
 class WebApi : public QObject {
@@ -51,6 +60,7 @@ public:
 
     // Whether a login is needed is decided here, once: it is when a password is stored now.
     WebApi(BoardService& board, const StaticFiles& files, const WebApiSettings& settings, QObject* parent = nullptr);
+    ~WebApi() override; // waits for a password check under way; the ones waiting are dropped
 
     // The Host header values this service answers to, such as "127.0.0.1:8417" or "board.lan"
     // (compared without regard to case); until they are set every request gets 421.
@@ -71,8 +81,17 @@ private:
     bool authorized(const HttpRequest& request);
     void serve(Endpoint endpoint, const HttpRequest& request, const QJsonObject& body, const Answer& answer);
     void login(const HttpRequest& request, const QJsonObject& body, const Answer& answer);
+    void loginChecked(quint64 check, bool matched);
+    HttpResponse fromService(const ServiceAnswer& service) const;
     void send(const QByteArray& command, const QJsonObject& body, const Answer& answer);
     HttpResponse page(const HttpRequest& request) const;
+
+    struct PendingLogin {
+        QHostAddress peer;
+        bool secure;
+        QByteArray generation; // of the password being checked against
+        Answer answer;
+    };
 
     BoardService& m_board;
     const StaticFiles& m_files;
@@ -80,7 +99,14 @@ private:
     bool m_passwordRequired;
     Sessions m_sessions;
     LoginLimiter m_logins;
+    LoginLimits m_loginLimits;
+    std::function<bool(const QString&, QByteArrayView)> m_passwordCheck;
+    QString m_contentFolder; // absolute, with its final "/"
     QSet<QByteArray> m_hosts; // lower case
+    QHash<quint64, PendingLogin> m_pendingLogins; // by check number
+    quint64 m_lastCheck = 0;
+    // Last, so that it is gone first: it waits for the check under way, which answers to this.
+    QThreadPool m_hashing;
 };
 
 } // namespace web

@@ -64,6 +64,23 @@ ParsedWebCommandLine parseWebCommandLine(QCommandLineParser& parser, const QStri
         WebText::tr("A further name the service answers to, such as the computer's name on the hotel's "
                     "network, with or without :PORT; may be given more than once."),
         QStringLiteral("NAME"));
+    const QCommandLineOption tlsCert(
+        QStringLiteral("tls-cert"),
+        WebText::tr("Serve HTTPS with this certificate (PEM, the chain after it); needs --tls-key. Without it, "
+                    "an address that other computers can reach is served over HTTPS with a self-signed "
+                    "certificate made on the first start."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption tlsKey(QStringLiteral("tls-key"),
+                                    WebText::tr("The private key of --tls-cert (PEM)."), QStringLiteral("FILE"));
+    const QCommandLineOption plainHttp(
+        QStringLiteral("plain-http"),
+        WebText::tr("Serve plain HTTP even on an address that other computers can reach, such as behind a "
+                    "proxy that speaks HTTPS for the service."));
+    const QCommandLineOption trustProxy(
+        QStringLiteral("trust-proxy"),
+        WebText::tr("The address of a proxy in front of the service: only for its requests is the client taken "
+                    "from the last address in X-Forwarded-For."),
+        QStringLiteral("ADDRESS"));
     const QCommandLineOption setPassword(
         QStringLiteral("set-password"),
         WebText::tr("Read a password from standard input (one line), store only a slow salted hash of it, and end."));
@@ -72,7 +89,8 @@ ParsedWebCommandLine parseWebCommandLine(QCommandLineParser& parser, const QStri
         WebText::tr("Print a new token for scripts (Authorization: Bearer TOKEN), store only its hash under "
                     "NAME, and end. A token stored under the same name stops working."),
         QStringLiteral("NAME"));
-    parser.addOptions({listen, port, device, content, allowHost, setPassword, newToken});
+    parser.addOptions({listen, port, device, content, allowHost, tlsCert, tlsKey, plainHttp, trustProxy, setPassword,
+                       newToken});
 
     if (!parser.parse(arguments))
         return usage(parser.errorText());
@@ -114,6 +132,21 @@ ParsedWebCommandLine parseWebCommandLine(QCommandLineParser& parser, const QStri
             return usage(WebText::tr("--allow-host takes a host name, with or without :PORT, not \"%1\".").arg(name));
         options.allowHosts << host;
     }
+    if (parser.isSet(tlsCert) != parser.isSet(tlsKey))
+        return usage(WebText::tr("Give --tls-cert and --tls-key together."));
+    if (parser.isSet(tlsCert)) {
+        if (parser.isSet(plainHttp))
+            return usage(WebText::tr("Give --tls-cert or --plain-http, not both."));
+        options.tlsCertificate = parser.value(tlsCert);
+        options.tlsKey = parser.value(tlsKey);
+    }
+    options.plainHttp = parser.isSet(plainHttp);
+    if (parser.isSet(trustProxy)) {
+        QHostAddress proxy;
+        if (!proxy.setAddress(parser.value(trustProxy)))
+            return usage(WebText::tr("--trust-proxy takes an IPv4 or IPv6 address, not \"%1\".").arg(parser.value(trustProxy)));
+        options.trustProxy = proxy;
+    }
     options.setPassword = parser.isSet(setPassword);
     if (parser.isSet(newToken))
         options.newTokenName = parser.value(newToken);
@@ -152,6 +185,15 @@ std::optional<ListenAddress> parseListenAddress(const QString& text)
 bool isLoopback(const ListenAddress& listen)
 {
     return listen.address.isLoopback();
+}
+
+Transport transportOf(const WebOptions& options)
+{
+    if (options.tlsCertificate)
+        return Transport::GivenCertificate;
+    if (options.plainHttp || isLoopback(options.listen))
+        return Transport::PlainHttp;
+    return Transport::SelfSigned;
 }
 
 std::optional<QString> listenRefusal(const ListenAddress& listen, bool passwordStored)

@@ -1,6 +1,7 @@
 #pragma once
 // The command line of vorfjp-web:
 //   vorfjp-web [--listen HOST:PORT] [--port PORT] [--device N] [--content FILE] [--allow-host NAME]...
+//              [--tls-cert FILE --tls-key FILE | --plain-http] [--trust-proxy ADDRESS]
 //   vorfjp-web --set-password
 //   vorfjp-web --new-token NAME
 #include "protocol/frame.h"
@@ -23,7 +24,8 @@ enum ExitStatus : int {
     kDataError = EX_DATAERR,       // an empty password, or two that differ
     kUnavailable = EX_UNAVAILABLE, // the listening address cannot be bound
     kCannotCreate = EX_CANTCREAT,  // the password or token file cannot be written
-    kConfig = EX_CONFIG,           // beyond this computer without a password
+    kConfig = EX_CONFIG,           // beyond this computer without a password; a password file without one;
+                                   // a certificate that cannot be read or made
 };
 
 inline constexpr quint16 kDefaultListenPort = 8417;
@@ -40,6 +42,10 @@ struct WebOptions {
     quint8 deviceId = protocol::kEveryDevice;
     std::optional<QString> contentFile; // without it, the one the window uses
     QStringList allowHosts;             // further Host names to answer to, lower case
+    std::optional<QString> tlsCertificate; // with tlsKey: serve HTTPS with them
+    std::optional<QString> tlsKey;
+    bool plainHttp = false;                // serve plain HTTP beyond this computer too
+    std::optional<QHostAddress> trustProxy; // whose X-Forwarded-For names the client
     bool setPassword = false;           // store a password read from standard input, then end
     std::optional<QString> newTokenName; // print and store a token, then end
 };
@@ -60,6 +66,11 @@ ParsedWebCommandLine parseWebCommandLine(QCommandLineParser& parser, const QStri
 std::optional<ListenAddress> parseListenAddress(const QString& text);
 bool isLoopback(const ListenAddress& listen);
 
+// How the service speaks: HTTPS with the given certificate when there is one; plain HTTP on
+// loopback, or when --plain-http says so; otherwise HTTPS with a self-signed certificate kept
+// beside the password file.
+enum class Transport { PlainHttp, GivenCertificate, SelfSigned };
+Transport transportOf(const WebOptions& options);
 // Why the service may not start as asked, for the user: an address reachable from other
 // computers while no password is stored. Nothing when it may.
 std::optional<QString> listenRefusal(const ListenAddress& listen, bool passwordStored);

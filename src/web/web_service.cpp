@@ -15,13 +15,16 @@ WebService::WebService(BoardService& board, const StaticFiles& files, const WebS
           },
           &WebApi::refusal)
 {
+    if (settings.trustedProxy)
+        m_server.trustProxy(*settings.trustedProxy);
 }
 
-std::optional<QString> WebService::listen(const ListenAddress& listen, const QStringList& allowHosts)
+std::optional<QString> WebService::listen(const ListenAddress& listen, const QStringList& allowHosts,
+                                          const std::optional<TlsCredentials>& tls)
 {
     if (const std::optional<QString> refusal = listenRefusal(listen, m_api.passwordRequired()))
         return refusal;
-    if (!m_server.listen(listen.address, listen.port))
+    if (!m_server.listen(listen.address, listen.port, tls))
         return WebText::tr("Cannot listen on %1:%2: %3")
             .arg(listen.address.toString())
             .arg(listen.port)

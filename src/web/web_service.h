@@ -15,6 +15,7 @@ namespace web {
 struct WebServiceSettings {
     HttpLimits limits;
     WebApiSettings api;
+    std::optional<QHostAddress> trustedProxy; // HttpServer::trustProxy()
 };
 
 class WebService : public QObject {
@@ -24,10 +25,12 @@ public:
     WebService(BoardService& board, const StaticFiles& files, const WebServiceSettings& settings = {},
                QObject* parent = nullptr);
 
-    // Listens on listen and answers to the hosts acceptedHosts() gives for it and allowHosts.
-    // The error, for the user, when it cannot: the address is reachable from other computers
-    // while no password is stored (checked again here, whoever calls), or cannot be bound.
-    std::optional<QString> listen(const ListenAddress& listen, const QStringList& allowHosts);
+    // Listens on listen, over TLS with tls when given, and answers to the hosts acceptedHosts()
+    // gives for it and allowHosts. The error, for the user, when it cannot: the address is
+    // reachable from other computers while no password is stored (checked again here, whoever
+    // calls), or cannot be bound, or TLS cannot start.
+    std::optional<QString> listen(const ListenAddress& listen, const QStringList& allowHosts,
+                                  const std::optional<TlsCredentials>& tls = std::nullopt);
     quint16 port() const;
     bool passwordRequired() const;
 

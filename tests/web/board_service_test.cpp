@@ -10,7 +10,10 @@
 #include "web_clients.h"
 
 #include "serial/vor_ms_comm.h"
+#include "web/credentials.h"
+#include "web/tls_certificate.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,6 +22,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <sysexits.h>
 
 namespace {
 
@@ -40,21 +45,34 @@ public:
         m_process.waitForFinished(5000);
     }
 
-    bool start(const QString& port, const QString& content)
+    bool start(const QString& port, const QString& content, const QStringList& more = {})
     {
-        m_process.start(QStringLiteral(VORFJP_WEB), {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
-                                                     QStringLiteral("--port"), port, QStringLiteral("--content"), content});
+        m_process.start(QStringLiteral(VORFJP_WEB), QStringList {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+                                                                 QStringLiteral("--port"), port,
+                                                                 QStringLiteral("--content"), content}
+                                                        + more);
         if (!QTest::qWaitFor([&] { return m_process.canReadLine() || m_process.state() == QProcess::NotRunning; },
                              webtest::kWaitMs))
             return false;
         const QString line = QString::fromUtf8(m_process.readLine());
+        m_firstLine = line;
         const qsizetype at = line.lastIndexOf(u':');
         m_port = quint16(line.mid(at + 1).remove(u'/').trimmed().toUInt());
         return m_port != 0;
     }
 
     quint16 port() const { return m_port; }
+    QString firstLine() const { return m_firstLine; }
+    // What the program has printed since its first line.
+    QString output() { return m_output += QString::fromUtf8(m_process.readAllStandardOutput()); }
     QString errors() { return QString::fromUtf8(m_process.readAllStandardError()); }
+    // The exit status once the program has ended by itself; nothing while it still runs.
+    std::optional<int> ended()
+    {
+        if (m_process.state() != QProcess::NotRunning && !m_process.waitForFinished(webtest::kWaitMs))
+            return std::nullopt;
+        return m_process.exitCode();
+    }
     // SIGTERM, as systemd stops the service; true when it ended by itself, with status 0.
     bool stop()
     {
@@ -66,7 +84,26 @@ public:
 private:
     QProcess m_process;
     quint16 m_port = 0;
+    QString m_firstLine;
+    QString m_output;
 };
+
+// vorfjp-web --set-password as an operator runs it, the password piped in; its exit status.
+int setPassword(const QByteArray& password)
+{
+    QProcess command;
+    command.start(QStringLiteral(VORFJP_WEB), {QStringLiteral("--set-password")});
+    command.write(password + '\n');
+    command.closeWriteChannel();
+    return command.waitForFinished(webtest::kWaitMs) && command.exitStatus() == QProcess::NormalExit ? command.exitCode() : -1;
+}
+
+QByteArray loginCookie(quint16 port, const QByteArray& password)
+{
+    const CurlAnswer answer = curl(port, QStringLiteral("/api/login"),
+                                   jsonRequest(QStringLiteral("POST"), R"({"password": ")" + password + R"("})"));
+    return answer.status == 200 ? answer.header("Set-Cookie").split(';').value(0) : QByteArray();
+}
 
 class ServiceOnABoard : public ::testing::Test {
 protected:
@@ -232,6 +269,91 @@ TEST_F(ServiceOnABoard, EndsOnSigtermAndReleasesThePortsLock)
     const QString lock = QStringLiteral("/run/lock/LCK..") + device.mid(5).replace(u'/', u'_');
     EXPECT_TRUE(service.stop()) << service.errors().toStdString();
     EXPECT_FALSE(QFileInfo::exists(lock)) << lock.toStdString();
+}
+
+// A password file that holds no password (empty, a blank line, anything but a hash) is a
+// mistake to tell, not a password that nobody can ever type.
+TEST(ServiceStart, RefusesAPasswordFileWithoutAPassword)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString content = dir.filePath(QStringLiteral("VorFjp.ini"));
+    testsupport::writeFile(content, apptest::RecordPieces().fileBytes());
+    const QString passwordFile = web::defaultCredentialFiles().password;
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(passwordFile).absolutePath()));
+    for (const QByteArray& stored : {QByteArray(), QByteArray("\n"), QByteArray("Zimmer 12 frei\n"),
+                                     QByteArray("$argon2id$v=19$m=65536,t=2,p=1$cut\n")}) {
+        SCOPED_TRACE(stored.toStdString());
+        testsupport::writeFile(passwordFile, stored);
+        WebProcess service;
+        EXPECT_FALSE(service.start(dir.filePath(QStringLiteral("no-port")), content));
+        EXPECT_EQ(service.ended(), EX_CONFIG);
+        const QString said = service.errors();
+        EXPECT_TRUE(said.contains(passwordFile)) << said.toStdString();
+        EXPECT_TRUE(said.contains(QLatin1String("--set-password"))) << said.toStdString();
+    }
+}
+
+// Given a certificate, the program speaks HTTPS and only HTTPS, and shows the certificate's
+// fingerprint for the operator to compare with the browser's.
+TEST_F(ServiceOnABoard, ServesHttpsWithTheGivenCertificate)
+{
+    const QString certificate = m_dir.filePath(QStringLiteral("board.crt"));
+    const QString key = m_dir.filePath(QStringLiteral("board.key"));
+    const web::LoadedCertificate made =
+        web::selfSignedCertificate(certificate, key, {QStringLiteral("127.0.0.1")}, QDateTime::currentDateTimeUtc());
+    ASSERT_TRUE(made.credentials) << made.error.toStdString();
+    ASSERT_TRUE(m_dir.isValid());
+    contentPath = m_dir.filePath(QStringLiteral("VorFjp.ini"));
+    testsupport::writeFile(contentPath, apptest::RecordPieces().fileBytes());
+    ASSERT_TRUE(service.start(m_dir.filePath(QStringLiteral("no-port")), contentPath,
+                              {QStringLiteral("--tls-cert"), certificate, QStringLiteral("--tls-key"), key}))
+        << service.errors().toStdString();
+    EXPECT_TRUE(service.firstLine().contains(QLatin1String("https://127.0.0.1:"))) << service.firstLine().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return service.output().contains(made.fingerprint); }, webtest::kWaitMs));
+    const CurlAnswer tls = curl(service.port(), QStringLiteral("/api/status"), {QStringLiteral("-k")}, QStringLiteral("https"));
+    EXPECT_EQ(tls.status, 200) << tls.body.toStdString();
+    EXPECT_EQ(curl(service.port(), QStringLiteral("/api/status")).status, 0);
+}
+
+// A new password ends every session of the old one at once, in the running service.
+TEST_F(ServiceOnABoard, APasswordChangeEndsTheSessionsOfTheOldOne)
+{
+    ASSERT_EQ(setPassword("Zimmer 12 frei"), EX_OK);
+    startService();
+    const QByteArray old = loginCookie(service.port(), "Zimmer 12 frei");
+    ASSERT_FALSE(old.isEmpty());
+    const QStringList withOld {QStringLiteral("-H"), QStringLiteral("Cookie: ") + QString::fromLatin1(old)};
+    EXPECT_EQ(curl(service.port(), QStringLiteral("/api/status"), withOld).status, 200);
+
+    ASSERT_EQ(setPassword("Zimmer 14 frei"), EX_OK);
+    EXPECT_EQ(curl(service.port(), QStringLiteral("/api/status"), withOld).status, 401);
+    EXPECT_EQ(curl(service.port(), QStringLiteral("/api/content"),
+                   jsonRequest(QStringLiteral("PATCH"), R"({"weatherText": "雨"})") + withOld)
+                  .status,
+              401);
+    EXPECT_EQ(testsupport::readFile(contentPath), contentBytes);
+    EXPECT_TRUE(loginCookie(service.port(), "Zimmer 12 frei").isEmpty());
+    EXPECT_FALSE(loginCookie(service.port(), "Zimmer 14 frei").isEmpty());
+}
+
+// The answers name the content file, not where it lies on this computer; the log keeps that.
+TEST_F(ServiceOnABoard, AnswersKeepTheContentFilesFolderToTheLog)
+{
+    startService();
+    testsupport::writeFile(contentPath, "no content");
+    for (const auto& [method, path] : {std::pair {"GET", "/api/content"}, std::pair {"POST", "/api/send/rooms"},
+                                       std::pair {"PATCH", "/api/content"}, std::pair {"POST", "/api/preview"}}) {
+        SCOPED_TRACE(path);
+        const CurlAnswer answer = curl(service.port(), QString::fromLatin1(path),
+                                       method == QByteArrayView("GET") ? QStringList()
+                                                                       : jsonRequest(QString::fromLatin1(method), "{}"));
+        EXPECT_EQ(answer.status, 503);
+        const QString message = answer.json()[QStringLiteral("message")].toString();
+        EXPECT_TRUE(message.contains(QLatin1String("VorFjp.ini"))) << message.toStdString();
+        EXPECT_FALSE(message.contains(m_dir.path())) << message.toStdString();
+    }
+    EXPECT_TRUE(service.errors().contains(contentPath));
 }
 
 // With the window holding the port, the service's frames go out through it.

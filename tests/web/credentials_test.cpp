@@ -2,6 +2,7 @@
 // the user may read them, and every way in that should fail does.
 #include "web/credential_commands.h"
 #include "web/credentials.h"
+#include "web/tls_certificate.h"
 #include "web/web_options.h"
 
 #include <QDir>
@@ -64,7 +65,8 @@ TEST_F(CredentialsTest, APasswordIsKeptOnlyAsASlowSaltedHashThatOnlyTheUserCanRe
     EXPECT_FALSE(stored.contains("Zimmer"));
     // Argon2id at libsodium's interactive cost: 64 MiB (m in KiB) and two passes.
     EXPECT_TRUE(stored.startsWith("$argon2id$v=19$m=65536,t=2,p=1$")) << stored.toStdString();
-    EXPECT_TRUE(web::passwordStored(passwordPath));
+    const web::StoredPassword first = web::storedPassword(passwordPath);
+    EXPECT_EQ(first.state, web::StoredPassword::Stored);
 
     EXPECT_TRUE(web::passwordMatches(passwordPath, "Zimmer 12 frei"));
     for (const QByteArray& wrong : QList<QByteArray>{"zimmer 12 frei", "Zimmer 12 frei ", "Zimmer 12", "", "Zimmer 12 frei\n"}) {
@@ -77,24 +79,75 @@ TEST_F(CredentialsTest, APasswordIsKeptOnlyAsASlowSaltedHashThatOnlyTheUserCanRe
     EXPECT_NE(readAll(passwordPath), stored);
     EXPECT_TRUE(web::passwordMatches(passwordPath, "Zimmer 12 frei"));
     EXPECT_EQ(modeOf(passwordPath), QFile::ReadOwner | QFile::WriteOwner);
+    // Each stored password is a generation of its own, which ends the sessions of the one before.
+    EXPECT_NE(web::storedPassword(passwordPath).generation, first.generation);
 }
 
 TEST_F(CredentialsTest, NoPasswordMatchesWhereThereIsNone)
 {
-    EXPECT_FALSE(web::passwordStored(passwordPath));
+    EXPECT_EQ(web::storedPassword(passwordPath).state, web::StoredPassword::None);
     EXPECT_FALSE(web::passwordMatches(passwordPath, "anything"));
     EXPECT_TRUE(web::storePassword(passwordPath, "").has_value());
     EXPECT_FALSE(QFileInfo::exists(passwordPath));
 
     ASSERT_TRUE(QDir().mkpath(folder));
-    for (const QByteArray& damaged : {QByteArray(), QByteArray("not a hash\n"), QByteArray(200, '$')}) {
+    for (const QByteArray& damaged : {QByteArray(), QByteArray("\n"), QByteArray("not a hash\n"), QByteArray(200, '$'),
+                                      QByteArray("$argon2id$v=19$m=65536,t=2,p=1$cut\n")}) {
+        SCOPED_TRACE(damaged.toStdString());
         QFile file(passwordPath);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(damaged);
         file.close();
         EXPECT_FALSE(web::passwordMatches(passwordPath, ""));
         EXPECT_FALSE(web::passwordMatches(passwordPath, damaged));
+        const web::StoredPassword stored = web::storedPassword(passwordPath);
+        EXPECT_EQ(stored.state, web::StoredPassword::Unusable);
+        EXPECT_TRUE(stored.problem.contains(passwordPath)) << stored.problem.toStdString();
+        EXPECT_TRUE(stored.problem.contains(QLatin1String("vorfjp-web --set-password"))) << stored.problem.toStdString();
     }
+}
+
+// A self-signed certificate is made once, its key readable by the user alone, and used again
+// from then on; its fingerprint is the one openssl computes.
+TEST_F(CredentialsTest, ASelfSignedCertificateIsMadeOnceAndKept)
+{
+    const QString certificate = folder + QStringLiteral("/web-tls.crt");
+    const QString key = folder + QStringLiteral("/web-tls.key");
+    const web::LoadedCertificate made = web::selfSignedCertificate(
+        certificate, key, {QStringLiteral("localhost"), QStringLiteral("192.0.2.7"), QStringLiteral("::1")},
+        QDateTime::currentDateTimeUtc());
+    ASSERT_TRUE(made.credentials) << made.error.toStdString();
+    EXPECT_TRUE(made.made);
+    EXPECT_EQ(modeOf(key), QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_TRUE(readAll(key).startsWith("-----BEGIN "));
+
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"), {QStringLiteral("x509"), QStringLiteral("-noout"), QStringLiteral("-fingerprint"),
+                                              QStringLiteral("-sha256"), QStringLiteral("-ext"), QStringLiteral("subjectAltName"),
+                                              QStringLiteral("-in"), certificate});
+    ASSERT_TRUE(openssl.waitForFinished(30000));
+    const QString said = QString::fromLatin1(openssl.readAllStandardOutput());
+    EXPECT_TRUE(said.contains(QStringLiteral("Fingerprint=") + made.fingerprint)) << said.toStdString();
+    EXPECT_TRUE(said.contains(QLatin1String("DNS:localhost, IP Address:192.0.2.7, IP Address:0:0:0:0:0:0:0:1")))
+        << said.toStdString();
+
+    const web::LoadedCertificate again =
+        web::selfSignedCertificate(certificate, key, {QStringLiteral("other.lan")}, QDateTime::currentDateTimeUtc());
+    ASSERT_TRUE(again.credentials) << again.error.toStdString();
+    EXPECT_FALSE(again.made);
+    EXPECT_EQ(again.fingerprint, made.fingerprint);
+
+    // Another pair's key, or no certificate at all, is told, naming the file.
+    const web::LoadedCertificate other = web::selfSignedCertificate(dir.filePath(QStringLiteral("other.crt")),
+                                                                    dir.filePath(QStringLiteral("other.key")), {},
+                                                                    QDateTime::currentDateTimeUtc());
+    ASSERT_TRUE(other.credentials);
+    const web::LoadedCertificate mismatched = web::loadCertificate(certificate, dir.filePath(QStringLiteral("other.key")));
+    EXPECT_FALSE(mismatched.credentials);
+    EXPECT_TRUE(mismatched.error.contains(dir.filePath(QStringLiteral("other.key")))) << mismatched.error.toStdString();
+    const web::LoadedCertificate garbage = web::loadCertificate(key, key);
+    EXPECT_FALSE(garbage.credentials);
+    EXPECT_TRUE(garbage.error.contains(key)) << garbage.error.toStdString();
 }
 
 TEST_F(CredentialsTest, ATokenIsKeptAsItsHashAndReplacedByName)

@@ -1,12 +1,14 @@
 // The HTTP server over real sockets on 127.0.0.1: what reaches the handler, answers given later
 // and while the handler runs a nested event loop, and the limits against hostile clients.
 #include "web/http_server.h"
+#include "web/tls_certificate.h"
 #include "web_clients.h"
 
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -35,14 +37,27 @@ HttpResponse jsonAnswer(const QJsonObject& object)
 
 class HttpServerTest : public ::testing::Test {
 protected:
-    void start(const HttpLimits& limits = {})
+    void start(const HttpLimits& limits = {}, const std::optional<web::TlsCredentials>& tls = std::nullopt,
+               const std::optional<QHostAddress>& proxy = std::nullopt)
     {
         m_server = std::make_unique<web::HttpServer>(
             limits, [this](const HttpRequest& request, const HttpResponder& responder) { handle(request, responder); },
             [](web::Refusal refusal) {
-                return HttpResponse{refusal == web::Refusal::BodyTooLarge ? 413 : 431, {}, "refused"};
+                switch (refusal) {
+                case web::Refusal::BodyTooLarge:
+                    return HttpResponse{413, {}, "refused"};
+                case web::Refusal::HeadersTooLarge:
+                    return HttpResponse{431, {}, "refused"};
+                case web::Refusal::Malformed:
+                    return HttpResponse{400, {}, "refused"};
+                case web::Refusal::UnknownTransferCoding:
+                    return HttpResponse{501, {}, "refused"};
+                }
+                return HttpResponse{};
             });
-        ASSERT_TRUE(m_server->listen(QHostAddress(QHostAddress::LocalHost), 0)) << m_server->errorString().toStdString();
+        if (proxy)
+            m_server->trustProxy(*proxy);
+        ASSERT_TRUE(m_server->listen(QHostAddress(QHostAddress::LocalHost), 0, tls)) << m_server->errorString().toStdString();
         port = m_server->port();
         ASSERT_NE(port, 0);
     }
@@ -87,6 +102,8 @@ protected:
             {"type", QString::fromUtf8(request.header("content-TYPE").value_or("none"))},
             {"body", QString::fromUtf8(request.body)},
             {"peer", request.peer.toString()},
+            {"host", QString::fromUtf8(request.header("Host").value_or("none"))},
+            {"secure", request.secure},
         }));
     }
 
@@ -189,7 +206,7 @@ TEST_F(HttpServerTest, ABodyOverTheLimitIsRefusedBeforeItIsSent)
     EXPECT_EQ(handled, 1);
 }
 
-TEST_F(HttpServerTest, AChunkedBodyGrowingOverTheLimitEndsTheConnection)
+TEST_F(HttpServerTest, AChunkedBodyGrowingOverTheLimitGets413)
 {
     start();
     RawConnection client(port);
@@ -197,8 +214,10 @@ TEST_F(HttpServerTest, AChunkedBodyGrowingOverTheLimitEndsTheConnection)
     const QByteArray chunk = QByteArray::number(16 * 1024, 16) + "\r\n" + QByteArray(16 * 1024, 'x') + "\r\n";
     for (int i = 0; i < 5; ++i)
         client.write(chunk);
-    EXPECT_TRUE(client.waitForClose());
-    EXPECT_EQ(client.answer().status, 0);
+    client.write("0\r\n\r\n");
+    ASSERT_TRUE(client.waitForAnswer());
+    EXPECT_EQ(client.answer().status, 413);
+    EXPECT_EQ(client.answer().body, "refused");
     EXPECT_EQ(handled, 0);
     EXPECT_EQ(rawExchange(port, get("/after")).status, 200);
 }
@@ -235,6 +254,15 @@ TEST_F(HttpServerTest, MalformedRequestsNeverReachTheHandler)
         {"GET / HTTP/1.1\r\nHost: test\r\nContent-Length: -5\r\n\r\n", 400},
         {"GET / HTTP/1.1\r\nHost: test\r\nContent-Length: 12abc\r\n\r\n", 400},
         {"GET / HTTP/1.1\r\nHost: test\r\nNo colon here\r\n\r\n", 400},
+        // Which of two Hosts or two Origins counts is anyone's guess, so neither does.
+        {"GET / HTTP/1.1\r\nHost: test\r\nHost: evil.example\r\n\r\n", 400},
+        {"POST / HTTP/1.1\r\nHost: test\r\nOrigin: http://test\r\nOrigin: http://evil.example\r\n"
+         "Content-Length: 0\r\n\r\n", 400},
+        // The library ends a decoded path at its first NUL: "/api/status%00junk" is no "/api/status".
+        {"GET /api/status%00junk HTTP/1.1\r\nHost: test\r\n\r\n", 400},
+        // A body whose end the server cannot find: answered at once, not at the idle timeout.
+        {"POST / HTTP/1.1\r\nHost: test\r\nTransfer-Encoding: gzip\r\n\r\n", 501},
+        {"POST / HTTP/1.1\r\nHost: test\r\nTransfer-Encoding: gzip, chunked\r\n\r\n", 501},
     };
     for (const auto& [request, status] : malformed) {
         SCOPED_TRACE(request.toStdString());
@@ -242,9 +270,30 @@ TEST_F(HttpServerTest, MalformedRequestsNeverReachTheHandler)
         client.write(request);
         ASSERT_TRUE(client.waitForAnswer());
         EXPECT_EQ(client.answer().status, status);
+        // One answer, with one status line; but libmicrohttpd 0.9.75 repeats its own 400 for a
+        // malformed Content-Length, before anything of ours runs.
+        if (!request.contains("Content-Length: -5") && !request.contains("Content-Length: 12abc")) {
+            EXPECT_FALSE(client.answer().body.contains("HTTP/1.1 ")) << client.answer().body.toStdString();
+        }
     }
     EXPECT_EQ(handled, 0);
     EXPECT_EQ(rawExchange(port, get("/after")).status, 200);
+}
+
+TEST_F(HttpServerTest, AnAbsoluteTargetIsServedAsItsPathOnItsHost)
+{
+    start();
+    // RFC 9112: the target's authority stands for the Host header.
+    const RawAnswer answer = rawExchange(
+        port, "GET http://Board.lan:8417/api/status?x=1 HTTP/1.1\r\nHost: other.example\r\n\r\n");
+    ASSERT_EQ(answer.status, 200);
+    const QJsonObject seen = QJsonDocument::fromJson(answer.body).object();
+    EXPECT_EQ(seen["path"].toString(), "/api/status");
+    EXPECT_EQ(seen["query"].toObject(), (QJsonObject{{"x", "1"}}));
+    EXPECT_EQ(seen["host"].toString(), "Board.lan:8417");
+    const RawAnswer bare = rawExchange(port, "GET https://board.lan HTTP/1.1\r\nHost: board.lan\r\n\r\n");
+    ASSERT_EQ(bare.status, 200);
+    EXPECT_EQ(QJsonDocument::fromJson(bare.body).object()["path"].toString(), "/");
 }
 
 TEST_F(HttpServerTest, ASlowClientIsClosedAtTheRequestDeadline)
@@ -297,7 +346,56 @@ TEST_F(HttpServerTest, OneAddressCannotTakeEveryConnection)
     EXPECT_EQ(closedHogs(), 4);
 }
 
-TEST_F(HttpServerTest, AtTheConnectionLimitTheNextClientWaitsForAFreeOne)
+// Connections that never send a request give way to a new client, the longest waiting first;
+// one whose request is with the handler is never closed for it. The timeouts are out of reach,
+// so only making room can answer the newcomers.
+TEST_F(HttpServerTest, AFullTableMakesRoomForANewClient)
+{
+    HttpLimits limits;
+    limits.idleTimeout = std::chrono::hours(1);
+    limits.requestDeadline = std::chrono::hours(1);
+    start(limits);
+    RawConnection pending(port);
+    pending.write(get("/later"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return waiting.size() == 1; }, kWaitMs));
+
+    const auto address = [](int last) { return QHostAddress(QStringLiteral("127.0.0.%1").arg(last)); };
+    const auto hog = [&](std::vector<std::unique_ptr<RawConnection>>& hogs, int count, const QHostAddress& from) {
+        for (int i = 0; i < count; ++i)
+            hogs.push_back(std::make_unique<RawConnection>(port, from));
+        return QTest::qWaitFor(
+            [&] {
+                return std::all_of(hogs.begin(), hogs.end(), [](const auto& one) {
+                    return one->closed() || one->socket().state() == QAbstractSocket::ConnectedState;
+                });
+            },
+            kWaitMs);
+    };
+    const auto served = [&](const QHostAddress& from) {
+        RawConnection client(port, from);
+        client.write(get("/newcomer"));
+        return client.waitForAnswer() && client.answer().status == 200;
+    };
+
+    // Eight addresses, each at its limit: twice the table.
+    std::vector<std::unique_ptr<RawConnection>> hogs;
+    for (int last = 2; last <= 9; ++last)
+        ASSERT_TRUE(hog(hogs, int(limits.connectionsPerAddress), address(last)));
+    EXPECT_TRUE(served(address(10)));
+    EXPECT_TRUE(served(address(2)));
+    hogs.clear();
+
+    // Two hundred from one address.
+    ASSERT_TRUE(hog(hogs, 200, address(1)));
+    EXPECT_TRUE(served(address(1)));
+    EXPECT_TRUE(served(address(3)));
+
+    answerLater();
+    ASSERT_TRUE(pending.waitForAnswer());
+    EXPECT_EQ(pending.answer().status, 200);
+}
+
+TEST_F(HttpServerTest, AtTheConnectionLimitTheNextClientTakesTheLongestWaitingOnesPlace)
 {
     HttpLimits limits;
     limits.connections = 2;
@@ -306,13 +404,14 @@ TEST_F(HttpServerTest, AtTheConnectionLimitTheNextClientWaitsForAFreeOne)
     RawConnection second(port);
     first.write(get("/first"));
     ASSERT_TRUE(first.waitForAnswer());
+    // The first is kept alive from its answer on; the second has waited for a request since it
+    // came, and makes room.
     RawConnection third(port);
     third.write(get("/third"));
-    // Not refused, only not yet taken: it is served once another connection ends.
-    first.socket().disconnectFromHost();
     ASSERT_TRUE(third.waitForAnswer());
     EXPECT_EQ(third.answer().status, 200);
-    EXPECT_FALSE(second.closed());
+    EXPECT_TRUE(second.waitForClose());
+    EXPECT_FALSE(first.closed());
 }
 
 TEST_F(HttpServerTest, TwoHundredConnectionsAtOnceLeaveItServing)
@@ -334,6 +433,54 @@ TEST_F(HttpServerTest, TwoHundredConnectionsAtOnceLeaveItServing)
     EXPECT_EQ(served, handled);
     clients.clear();
     EXPECT_EQ(rawExchange(port, get("/after")).status, 200);
+}
+
+// With a certificate the listener speaks TLS and nothing else.
+TEST_F(HttpServerTest, WithACertificateItSpeaksOnlyTls)
+{
+    QTemporaryDir dir;
+    const web::LoadedCertificate certificate =
+        web::selfSignedCertificate(dir.filePath(QStringLiteral("tls.crt")), dir.filePath(QStringLiteral("tls.key")),
+                                   {QStringLiteral("localhost"), QStringLiteral("127.0.0.1")}, QDateTime::currentDateTimeUtc());
+    ASSERT_TRUE(certificate.credentials) << certificate.error.toStdString();
+    start({}, certificate.credentials);
+    const CurlAnswer tls = curl(port, QStringLiteral("/over-tls"), {QStringLiteral("--cacert"), dir.filePath(QStringLiteral("tls.crt"))},
+                                QStringLiteral("https"));
+    ASSERT_EQ(tls.status, 200);
+    EXPECT_EQ(tls.json()["secure"], true);
+    EXPECT_EQ(curl(port, QStringLiteral("/plain")).status, 0);
+    EXPECT_EQ(rawExchange(port, get("/plain")).status, 0);
+    EXPECT_EQ(handled, 1);
+}
+
+// X-Forwarded-For names the client only on the trusted proxy's requests, and the proxy may hold
+// more connections than one address.
+TEST_F(HttpServerTest, OnlyTheTrustedProxyNamesTheClient)
+{
+    HttpLimits limits;
+    limits.connectionsPerAddress = 2;
+    start(limits, std::nullopt, QHostAddress(QStringLiteral("127.0.0.2")));
+    const auto peerOf = [&](const char* from, const QByteArray& forwarded) {
+        RawConnection client(port, QHostAddress(QString::fromLatin1(from)));
+        client.write(get("/who", forwarded));
+        return client.waitForAnswer() ? QJsonDocument::fromJson(client.answer().body).object()["peer"].toString() : QString();
+    };
+    EXPECT_EQ(peerOf("127.0.0.2", "X-Forwarded-For: 203.0.113.9, 198.51.100.7\r\n"), "198.51.100.7");
+    EXPECT_EQ(peerOf("127.0.0.2", "X-Forwarded-For: 192.0.2.1\r\nX-Forwarded-For: 2001:db8::5\r\n"), "2001:db8::5");
+    EXPECT_EQ(peerOf("127.0.0.2", "X-Forwarded-For: unknown\r\n"), "127.0.0.2");
+    EXPECT_EQ(peerOf("127.0.0.3", "X-Forwarded-For: 198.51.100.7\r\n"), "127.0.0.3");
+
+    std::vector<std::unique_ptr<RawConnection>> proxied;
+    for (int i = 0; i < 6; ++i) {
+        proxied.push_back(std::make_unique<RawConnection>(port, QHostAddress(QStringLiteral("127.0.0.2"))));
+        proxied.back()->write(get("/later"));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return waiting.size() == 6; }, kWaitMs));
+    answerLater();
+    for (const auto& one : proxied) {
+        ASSERT_TRUE(one->waitForAnswer());
+        EXPECT_EQ(one->answer().status, 200);
+    }
 }
 
 TEST_F(HttpServerTest, ABusyPortIsReported)

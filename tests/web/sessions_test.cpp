@@ -7,6 +7,8 @@
 
 namespace {
 
+const QByteArray kGeneration = "first";
+
 using namespace std::chrono_literals;
 using std::chrono::milliseconds;
 
@@ -79,22 +81,33 @@ TEST_F(LoginLimiterTest, RemembersABoundedNumberOfAddresses)
 TEST_F(SessionsTest, ASessionLastsItsLifetimeUnlessClosed)
 {
     web::Sessions sessions(1h, clock);
-    const QByteArray first = sessions.open();
-    const QByteArray second = sessions.open();
+    const QByteArray first = sessions.open(kGeneration);
+    const QByteArray second = sessions.open(kGeneration);
     EXPECT_EQ(first.size(), 43);
     EXPECT_NE(first, second);
-    EXPECT_TRUE(sessions.isOpen(first));
-    EXPECT_FALSE(sessions.isOpen(first.left(42)));
-    EXPECT_FALSE(sessions.isOpen(QByteArray()));
+    EXPECT_TRUE(sessions.isOpen(first, kGeneration));
+    EXPECT_FALSE(sessions.isOpen(first.left(42), kGeneration));
+    EXPECT_FALSE(sessions.isOpen(QByteArray(), kGeneration));
 
     sessions.close(second);
-    EXPECT_FALSE(sessions.isOpen(second));
-    EXPECT_TRUE(sessions.isOpen(first));
+    EXPECT_FALSE(sessions.isOpen(second, kGeneration));
+    EXPECT_TRUE(sessions.isOpen(first, kGeneration));
 
     now += milliseconds(1h).count() - 1;
-    EXPECT_TRUE(sessions.isOpen(first));
+    EXPECT_TRUE(sessions.isOpen(first, kGeneration));
     now += 1;
-    EXPECT_FALSE(sessions.isOpen(first));
+    EXPECT_FALSE(sessions.isOpen(first, kGeneration));
+}
+
+// A session belongs to the password it logged in with: once another is stored, it is over, and
+// stays over should the old password come back.
+TEST_F(SessionsTest, ASessionEndsWithItsPasswordsGeneration)
+{
+    web::Sessions sessions(1h, clock);
+    const QByteArray id = sessions.open(kGeneration);
+    EXPECT_FALSE(sessions.isOpen(id, "newer"));
+    EXPECT_FALSE(sessions.isOpen(id, kGeneration));
+    EXPECT_FALSE(sessions.isOpen(sessions.open(kGeneration), QByteArray()));
 }
 
 TEST_F(SessionsTest, TheOneEndingFirstMakesRoomForANewOne)
@@ -102,12 +115,12 @@ TEST_F(SessionsTest, TheOneEndingFirstMakesRoomForANewOne)
     web::Sessions sessions(1h, clock, 3);
     QList<QByteArray> ids;
     for (int i = 0; i < 4; ++i) {
-        ids << sessions.open();
+        ids << sessions.open(kGeneration);
         now += 1000;
     }
-    EXPECT_FALSE(sessions.isOpen(ids[0]));
-    EXPECT_TRUE(sessions.isOpen(ids[1]));
-    EXPECT_TRUE(sessions.isOpen(ids[3]));
+    EXPECT_FALSE(sessions.isOpen(ids[0], kGeneration));
+    EXPECT_TRUE(sessions.isOpen(ids[1], kGeneration));
+    EXPECT_TRUE(sessions.isOpen(ids[3], kGeneration));
 }
 
 } // namespace

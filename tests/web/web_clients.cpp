@@ -94,14 +94,14 @@ QJsonObject CurlAnswer::json() const
     return QJsonDocument::fromJson(body).object();
 }
 
-Curl::Curl(quint16 port, const QString& path, const QStringList& arguments)
+Curl::Curl(quint16 port, const QString& path, const QStringList& arguments, const QString& scheme)
 {
     m_process.setProgram(QStringLiteral("curl"));
     m_process.setArguments(QStringList{QStringLiteral("--silent"), QStringLiteral("--show-error"),
                                        QStringLiteral("--max-time"), QString::number(kWaitMs / 1000),
                                        QStringLiteral("--dump-header"), m_dir.filePath(QStringLiteral("head")),
                                        QStringLiteral("--output"), m_dir.filePath(QStringLiteral("body")),
-                                       QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(path)}
+                                       QStringLiteral("%1://127.0.0.1:%2%3").arg(scheme).arg(port).arg(path)}
                            + arguments);
     m_process.start();
 }
@@ -128,9 +128,9 @@ CurlAnswer Curl::finish()
     return answer;
 }
 
-CurlAnswer curl(quint16 port, const QString& path, const QStringList& arguments)
+CurlAnswer curl(quint16 port, const QString& path, const QStringList& arguments, const QString& scheme)
 {
-    return Curl(port, path, arguments).finish();
+    return Curl(port, path, arguments, scheme).finish();
 }
 
 QStringList jsonRequest(const QString& method, const QByteArray& body)

@@ -56,11 +56,12 @@ struct CurlAnswer {
     QJsonObject json() const;
 };
 
-// curl http://127.0.0.1:port<path> with the given further arguments, running while the test
-// does other things; finish() waits for its answer.
+// curl http://127.0.0.1:port<path> (https:// with scheme "https") with the given further
+// arguments, running while the test does other things; finish() waits for its answer.
 class Curl {
 public:
-    Curl(quint16 port, const QString& path, const QStringList& arguments = {});
+    Curl(quint16 port, const QString& path, const QStringList& arguments = {},
+         const QString& scheme = QStringLiteral("http"));
     bool running() const { return m_process.state() != QProcess::NotRunning; }
     CurlAnswer finish();
 
@@ -70,7 +71,8 @@ private:
 };
 
 // The same, waiting for the answer.
-CurlAnswer curl(quint16 port, const QString& path, const QStringList& arguments = {});
+CurlAnswer curl(quint16 port, const QString& path, const QStringList& arguments = {},
+                const QString& scheme = QStringLiteral("http"));
 
 // The arguments for a request with a JSON body.
 QStringList jsonRequest(const QString& method, const QByteArray& body);

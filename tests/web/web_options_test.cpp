@@ -42,6 +42,14 @@ TEST(WebOptionsTest, ReadsEveryOption)
     EXPECT_EQ(parsed.options->contentFile, QStringLiteral("/srv/VorFjp.ini"));
     EXPECT_EQ(parsed.options->allowHosts, (QStringList{"board.lan", "proxy.lan:443"}));
 
+    const web::ParsedWebCommandLine tls =
+        parse({"--tls-cert", "/etc/board.crt", "--tls-key", "/etc/board.key", "--trust-proxy", "192.168.1.1"});
+    ASSERT_TRUE(tls.options) << tls.error.toStdString();
+    EXPECT_EQ(tls.options->tlsCertificate, QStringLiteral("/etc/board.crt"));
+    EXPECT_EQ(tls.options->tlsKey, QStringLiteral("/etc/board.key"));
+    EXPECT_EQ(tls.options->trustProxy, QHostAddress(QStringLiteral("192.168.1.1")));
+    EXPECT_TRUE(parse({"--plain-http"}).options->plainHttp);
+
     EXPECT_TRUE(parse({"--set-password"}).options->setPassword);
     EXPECT_EQ(parse({"--new-token", "cron"}).options->newTokenName, QStringLiteral("cron"));
     EXPECT_TRUE(parse({"--help"}).helpAsked);
@@ -100,6 +108,10 @@ TEST(WebOptionsTest, RefusesWhatItCannotUse)
         {"--set-password", "--new-token", "cron"},
         {"serve"},
         {"--no-such-option"},
+        {"--tls-cert", "a.crt"},
+        {"--tls-key", "a.key"},
+        {"--tls-cert", "a.crt", "--tls-key", "a.key", "--plain-http"},
+        {"--trust-proxy", "proxy.lan"},
     };
     for (const QStringList& arguments : refused) {
         SCOPED_TRACE(arguments.join(u' ').toStdString());
@@ -122,6 +134,30 @@ TEST(WebOptionsTest, OnlyLoopbackListensWithoutAPassword)
         ASSERT_TRUE(refusal);
         EXPECT_TRUE(refusal->contains(QLatin1String("vorfjp-web --set-password"))) << refusal->toStdString();
         EXPECT_EQ(web::listenRefusal(listen, true), std::nullopt);
+    }
+}
+
+// Beyond this computer the service speaks HTTPS unless told otherwise; on it, plain HTTP.
+TEST(WebOptionsTest, ANetworkAddressIsServedOverHttpsUnlessPlainHttpIsAsked)
+{
+    using web::Transport;
+    const struct {
+        QStringList arguments;
+        Transport transport;
+    } rows[] = {
+        {{}, Transport::PlainHttp},
+        {{"--listen", "[::1]:8417"}, Transport::PlainHttp},
+        {{"--listen", "0.0.0.0:8417"}, Transport::SelfSigned},
+        {{"--listen", "192.168.1.20:8417"}, Transport::SelfSigned},
+        {{"--listen", "0.0.0.0:8417", "--plain-http"}, Transport::PlainHttp},
+        {{"--listen", "0.0.0.0:8417", "--tls-cert", "a.crt", "--tls-key", "a.key"}, Transport::GivenCertificate},
+        {{"--tls-cert", "a.crt", "--tls-key", "a.key"}, Transport::GivenCertificate},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.arguments.join(u' ').toStdString());
+        const web::ParsedWebCommandLine parsed = parse(row.arguments);
+        ASSERT_TRUE(parsed.options) << parsed.error.toStdString();
+        EXPECT_EQ(web::transportOf(*parsed.options), row.transport);
     }
 }
 

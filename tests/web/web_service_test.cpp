@@ -3,6 +3,7 @@
 // endpoints, the page, and credentials. No refused request may reach the board side.
 #include "board_double.h"
 #include "web/credentials.h"
+#include "web/tls_certificate.h"
 #include "web/web_service.h"
 #include "web_clients.h"
 
@@ -13,6 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QSemaphore>
+
+#include <atomic>
 #include <memory>
 
 namespace {
@@ -38,7 +42,8 @@ constexpr QByteArrayView kPassword = "Zimmer 12 frei";
 
 class WebServiceTest : public ::testing::Test {
 protected:
-    void start(bool withPassword)
+    void start(bool withPassword, const std::function<void(web::WebServiceSettings&)>& adjust = {},
+               const std::optional<web::TlsCredentials>& tls = std::nullopt)
     {
         ASSERT_TRUE(config.isValid());
         if (withPassword) {
@@ -49,8 +54,10 @@ protected:
         settings.api.clock = [this] { return now; };
         settings.api.login.firstDelay = 1ms;
         settings.api.login.maxDelay = 4ms;
+        if (adjust)
+            adjust(settings);
         service = std::make_unique<web::WebService>(board, page, settings);
-        ASSERT_EQ(service->listen({QHostAddress(QHostAddress::LocalHost), 0, false}, {QStringLiteral("board.lan")}),
+        ASSERT_EQ(service->listen({QHostAddress(QHostAddress::LocalHost), 0, false}, {QStringLiteral("board.lan")}, tls),
                   std::nullopt);
         port = service->port();
         host = QStringLiteral("127.0.0.1:%1").arg(port);
@@ -59,7 +66,8 @@ protected:
     QStringList header(const QString& line) const { return {QStringLiteral("-H"), line}; }
 
     QTemporaryDir config;
-    web::CredentialFiles files{config.filePath(QStringLiteral("web-password")), config.filePath(QStringLiteral("web-tokens"))};
+    web::CredentialFiles files{config.filePath(QStringLiteral("web-password")), config.filePath(QStringLiteral("web-tokens")),
+                               config.filePath(QStringLiteral("web-tls.crt")), config.filePath(QStringLiteral("web-tls.key"))};
     qint64 now = 1'000'000;
     BoardDouble board;
     TestPage page;
@@ -145,6 +153,11 @@ TEST_F(WebServiceTest, ChecksEveryRequestBeforeTheBoardSideSeesIt)
         {"climbing out, encoded", "/%2e%2e/etc/passwd", {"--path-as-is"}, 404, "not-found"},
         {"a dot segment", "/./app.js", {"--path-as-is"}, 404, "not-found"},
         {"backslash", "/..%5cetc", {}, 404, "not-found"},
+        {"absolute target", "/", {"--request-target", QStringLiteral("http://%1/api/status").arg(host)}, 200, nullptr},
+        {"absolute target, foreign", "/", {"--request-target", "http://evil.example/api/status"}, 421, "wrong-host"},
+        {"two origins", "/api/content", jsonRequest("PATCH", "{}") + header(ownSite) + header("Origin: http://evil.example"),
+         400, "malformed-request"},
+        {"nul in the path", "/api/status%00junk", {}, 400, "malformed-request"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -158,9 +171,9 @@ TEST_F(WebServiceTest, ChecksEveryRequestBeforeTheBoardSideSeesIt)
         }
         expectWellFormed(answer);
     }
-    // Only the rows that passed every check reached the board side: two status reads and one
+    // Only the rows that passed every check reached the board side: three status reads and one
     // empty change; the page provider saw no path that climbs out.
-    EXPECT_EQ(board.statusCalls, 2);
+    EXPECT_EQ(board.statusCalls, 3);
     EXPECT_EQ(board.patchCalls, 1);
     EXPECT_TRUE(board.sends.isEmpty());
     EXPECT_EQ(page.asked, (QStringList{"/index.html", "/app.js", "/missing.js"}));
@@ -318,6 +331,93 @@ TEST_F(WebServiceTest, TwentyWrongPasswordsLockOutOnlyTheirAddressForAWhile)
     now += std::chrono::milliseconds(web::LoginLimits().window).count();
     EXPECT_EQ(curl(port, QStringLiteral("/api/login"), right).status, 200);
     EXPECT_EQ(board.patchCalls + board.contentCalls, 0);
+}
+
+QStringList loginRequest(QByteArrayView password)
+{
+    return jsonRequest("POST", QJsonDocument(QJsonObject{{"password", QString::fromUtf8(password)}}).toJson());
+}
+
+// Password checks run on the thread pool: while they hash (here: until the test lets them), every
+// other request is answered; one at a time for each address and a few in all, beyond which a
+// login gets 429 at once.
+TEST_F(WebServiceTest, PasswordChecksHoldUpNoOtherRequestAndAreBounded)
+{
+    QSemaphore release;
+    std::atomic<int> checking {0};
+    start(true, [&](web::WebServiceSettings& settings) {
+        settings.api.login.maxChecks = 3;
+        settings.api.passwordCheck = [&](const QString& path, QByteArrayView password) {
+            ++checking;
+            release.acquire();
+            return web::passwordMatches(path, password);
+        };
+    });
+    std::vector<std::unique_ptr<Curl>> logins;
+    for (int client = 2; client <= 4; ++client)
+        logins.push_back(std::make_unique<Curl>(port, QStringLiteral("/api/login"),
+                                                loginRequest(client == 2 ? kPassword : "raten")
+                                                    + QStringList{"--interface", QStringLiteral("127.0.0.%1").arg(client)}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return checking > 0; }, kWaitMs));
+    EXPECT_EQ(curl(port, QStringLiteral("/api/status")).status, 401);
+    EXPECT_EQ(curl(port, QStringLiteral("/")).status, 200);
+    for (const auto& [from, why] : {std::pair {"127.0.0.5", "a fourth check"}, std::pair {"127.0.0.2", "a second from one address"}}) {
+        SCOPED_TRACE(why);
+        const CurlAnswer busy = curl(port, QStringLiteral("/api/login"), loginRequest(kPassword) + QStringList{"--interface", from});
+        EXPECT_EQ(busy.status, 429);
+        EXPECT_EQ(busy.json()["problem"], "logins-busy");
+        EXPECT_EQ(busy.header("Retry-After"), "1");
+        expectWellFormed(busy);
+    }
+    EXPECT_TRUE(std::all_of(logins.begin(), logins.end(), [](const auto& login) { return login->running(); }));
+    release.release(3);
+    EXPECT_EQ(logins[0]->finish().status, 200);
+    EXPECT_EQ(logins[1]->finish().status, 401);
+    EXPECT_EQ(logins[2]->finish().status, 401);
+    EXPECT_EQ(checking, 3);
+}
+
+// Behind a trusted proxy each client is counted by the address the proxy names; from any other
+// peer the header is the client's own claim and counts for nothing.
+TEST_F(WebServiceTest, OnlyATrustedProxyNamesTheClient)
+{
+    start(true, [](web::WebServiceSettings& settings) { settings.trustedProxy = QHostAddress(QStringLiteral("127.0.0.1")); });
+    const auto login = [&](QByteArrayView password, const char* forwarded, const char* from = "127.0.0.1") {
+        return curl(port, QStringLiteral("/api/login"),
+                    loginRequest(password)
+                        + QStringList{"-H", QStringLiteral("X-Forwarded-For: %1").arg(QLatin1String(forwarded)),
+                                      "--interface", from})
+            .status;
+    };
+    for (int attempt = 0; attempt < 10; ++attempt)
+        ASSERT_EQ(login("raten", "203.0.113.9, 198.51.100.7"), 401);
+    EXPECT_EQ(login(kPassword, "198.51.100.7"), 429);
+    EXPECT_EQ(login(kPassword, "203.0.113.9"), 200) << "the last hop is the client";
+    EXPECT_EQ(login(kPassword, "192.0.2.1"), 200) << "the operator behind the same proxy";
+    // Not the proxy: its ten guesses count against itself, whatever it claims to be.
+    for (int attempt = 0; attempt < 10; ++attempt)
+        ASSERT_EQ(login("raten", "192.0.2.1", "127.0.0.2"), 401);
+    EXPECT_EQ(login(kPassword, "192.0.2.44", "127.0.0.2"), 429);
+    EXPECT_EQ(login(kPassword, "192.0.2.1"), 200);
+}
+
+// Over HTTPS the session cookie is Secure, so that no browser sends it over plain HTTP.
+TEST_F(WebServiceTest, OverHttpsTheCookieIsSecure)
+{
+    const web::LoadedCertificate certificate =
+        web::selfSignedCertificate(config.filePath(QStringLiteral("tls.crt")), config.filePath(QStringLiteral("tls.key")),
+                                   {QStringLiteral("localhost")}, QDateTime::currentDateTimeUtc());
+    ASSERT_TRUE(certificate.credentials) << certificate.error.toStdString();
+    start(true, {}, certificate.credentials);
+    const CurlAnswer right = curl(port, QStringLiteral("/api/login"), loginRequest(kPassword) + QStringList{"-k"},
+                                  QStringLiteral("https"));
+    ASSERT_EQ(right.status, 200);
+    EXPECT_TRUE(right.header("Set-Cookie").endsWith("; Secure")) << right.header("Set-Cookie").toStdString();
+    const QByteArray cookie = right.header("Set-Cookie").split(';')[0];
+    EXPECT_EQ(curl(port, QStringLiteral("/api/status"), {"-k", "-H", "Cookie: " + QString::fromLatin1(cookie)},
+                   QStringLiteral("https"))
+                  .status,
+              200);
 }
 
 TEST_F(WebServiceTest, ListeningBeyondThisComputerNeedsAPassword)
