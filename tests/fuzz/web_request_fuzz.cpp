@@ -26,7 +26,8 @@ struct Setup {
     {
         if (!dir.isValid())
             std::abort();
-        files = {dir.filePath(QStringLiteral("web-password")), dir.filePath(QStringLiteral("web-tokens"))};
+        files = {dir.filePath(QStringLiteral("web-password")), dir.filePath(QStringLiteral("web-tokens")),
+                 dir.filePath(QStringLiteral("web-tls.crt")), dir.filePath(QStringLiteral("web-tls.key"))};
         if (web::storePassword(files.password, "fuzz-password", web::PasswordCost::Minimal))
             std::abort();
         QFile tokens(files.tokens);
