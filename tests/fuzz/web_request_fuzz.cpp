@@ -9,6 +9,7 @@
 #include "web/web_api.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -116,7 +117,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool sent = !board.sends.isEmpty();
     while (!board.sends.isEmpty())
         board.finishSend({200, {{QStringLiteral("ok"), true}}});
-    QCoreApplication::processEvents(); // a wrong password's answer comes on a timer
+    // A password is checked on a worker thread and a wrong one answered on a timer: wait for the
+    // answer by events, within a bound that only a lost answer reaches.
+    const QDeadlineTimer bound(10000);
+    while (answers.isEmpty() && !bound.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
 
     if (answers.size() != 1)
         std::abort();
