@@ -9,11 +9,14 @@
 #include "share/share_socket.h"
 #include "storage/content_location.h"
 #include "web/engine_service.h"
+#include "web/mqtt_service.h"
 #include "web/web_service.h"
 #include "web/web_text.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
+
+#include <memory>
 
 namespace web {
 
@@ -44,7 +47,13 @@ int runService(const WebOptions& options)
             return {std::nullopt, font.missingHint};
         return {raster::rasterizeWeatherText(text, *font.font), {}};
     };
-    EngineService board(std::move(setup));
+    EngineService engine(std::move(setup));
+    // With --mqtt, the HTTP API reaches the board through the broker's front, so that the state
+    // on the broker follows its changes and sends, and its status tells the broker's state.
+    std::unique_ptr<MqttService> broker;
+    if (options.mqtt)
+        broker = std::make_unique<MqttService>(engine, *options.mqtt, options.deviceId, contentPath, mqttPasswordFile(), err);
+    BoardService& board = broker ? broker->board() : static_cast<BoardService&>(engine);
     const page::PageFiles page;
     WebService service(board, page);
     if (const std::optional<QString> failed = service.listen(options.listen, options.allowHosts)) {
@@ -58,6 +67,8 @@ int runService(const WebOptions& options)
                .arg(contentPath, host)
                .arg(service.port())
         << Qt::endl;
+    if (broker)
+        broker->start();
     const line::StopSignals stop;
     QObject::connect(&stop, &line::StopSignals::stopRequested, &service, [] { QCoreApplication::quit(); });
     return QCoreApplication::exec();
