@@ -4,6 +4,7 @@
 
 #include <mosquitto.h>
 #include <mqtt_protocol.h>
+#include <openssl/ssl.h>
 
 #include <algorithm>
 #include <cstring>
@@ -152,14 +153,26 @@ void BrokerLink::afterLibraryCall(int rc)
             dropNotifiers();
             m_read = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
             m_write = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
-            connect(m_read.get(), &QSocketNotifier::activated, this,
-                    [this] { afterLibraryCall(mosquitto_loop_read(m_mosq, 1)); });
+            connect(m_read.get(), &QSocketNotifier::activated, this, [this] {
+                int rc = mosquitto_loop_read(m_mosq, 1);
+                while (rc == MOSQ_ERR_SUCCESS && tlsHoldsMore())
+                    rc = mosquitto_loop_read(m_mosq, 1);
+                afterLibraryCall(rc);
+            });
             connect(m_write.get(), &QSocketNotifier::activated, this,
                     [this] { afterLibraryCall(mosquitto_loop_write(m_mosq, 1)); });
         }
         m_write->setEnabled(mosquitto_want_write(m_mosq));
     }
     deliver();
+}
+
+bool BrokerLink::tlsHoldsMore() const
+{
+    if (!m_setup.address.tls)
+        return false;
+    const auto* ssl = static_cast<const SSL*>(mosquitto_ssl_get(m_mosq));
+    return ssl != nullptr && SSL_pending(ssl) > 0;
 }
 
 void BrokerLink::dropNotifiers()

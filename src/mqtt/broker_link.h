@@ -112,6 +112,9 @@ private:
     // it has something to write, and whatever arrived handed on.
     void afterLibraryCall(int rc);
     void dropNotifiers();
+    // Over TLS, bytes already taken from the socket and decrypted may hold a further packet,
+    // which the read notifier would not tell of.
+    bool tlsHoldsMore() const;
     void deliver();
     void setState(LinkState state);
     void reportConnection(const QString& why);

@@ -136,6 +136,45 @@ TEST_F(BrokerLinkTest, ComesBackSubscribedAfterTheBrokerRestarts)
     EXPECT_EQ(after->payload, "here");
 }
 
+// mqtts: the broker's certificate is checked against the CA given; against another CA the link
+// is refused, and says so once.
+TEST(BrokerLinkOverTls, ChecksTheBrokersCertificate)
+{
+    MosquittoBroker tls;
+    ASSERT_TRUE(tls.start({{QStringLiteral("board"), kPassword, {QStringLiteral("t/#")}}}, true))
+        << tls.errorString().toStdString();
+    MosquittoBroker other;
+    ASSERT_TRUE(other.start({{QStringLiteral("board"), kPassword, {}}}, true)) << other.errorString().toStdString();
+    const auto setup = [&](const QString& ca, const QString& id) {
+        mqtt::BrokerSetup made;
+        made.address = *mqtt::parseBrokerAddress(tls.url(QStringLiteral("board"))).address;
+        made.password = kPassword;
+        made.caFile = ca;
+        made.clientId = id;
+        return made;
+    };
+    mqtt::BrokerLink link(setup(tls.caFile(), QStringLiteral("trusting")));
+    link.setSubscriptions({QStringLiteral("t/#")});
+    QList<mqtt::Message> received;
+    QObject context;
+    QObject::connect(&link, &mqtt::BrokerLink::received, &context, [&](const mqtt::Message& message) { received << message; });
+    QObject::connect(&link, &mqtt::BrokerLink::connected, &context, [&] {
+        for (int i = 0; i < 20; ++i)
+            link.publish(QStringLiteral("t/burst"), QByteArray::number(i), false);
+    });
+    link.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() == 20; }, kWaitMs)) << received.size();
+    EXPECT_EQ(received.last().payload, "19");
+
+    mqtt::BrokerLink wrong(setup(other.caFile(), QStringLiteral("doubting")));
+    QStringList problems;
+    QObject::connect(&wrong, &mqtt::BrokerLink::problem, &context, [&](const QString& what) { problems << what; });
+    wrong.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return wrong.attempts() >= 3; }, kWaitMs));
+    EXPECT_NE(wrong.state(), mqtt::LinkState::Connected);
+    EXPECT_EQ(problems.size(), 1) << problems.join(u'\n').toStdString();
+}
+
 // The address as the user gives it.
 TEST(BrokerAddress, ReadsTheFormsAndRefusesTheRest)
 {

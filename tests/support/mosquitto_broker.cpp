@@ -35,12 +35,15 @@ MosquittoBroker::~MosquittoBroker()
     stop();
 }
 
-bool MosquittoBroker::start(const std::vector<BrokerUser>& users)
+bool MosquittoBroker::start(const std::vector<BrokerUser>& users, bool tls)
 {
     if (!m_dir.isValid()) {
         m_error = QStringLiteral("no private folder");
         return false;
     }
+    m_tls = tls;
+    if (tls && !makeCertificates())
+        return false;
     QByteArray acl;
     bool first = true;
     for (const BrokerUser& user : users) {
@@ -78,6 +81,9 @@ bool MosquittoBroker::run()
                         "log_dest stderr\n"
                         "password_file " + m_dir.filePath(QStringLiteral("passwd")).toUtf8() + "\n"
                         "acl_file " + m_dir.filePath(QStringLiteral("acl")).toUtf8() + "\n";
+    if (m_tls)
+        config += "cafile " + caFile().toUtf8() + "\ncertfile " + m_dir.filePath(QStringLiteral("server.pem")).toUtf8()
+                  + "\nkeyfile " + m_dir.filePath(QStringLiteral("server.key")).toUtf8() + '\n';
     // Started as root, it would drop to a user that cannot read the test's folder.
     if (geteuid() == 0)
         config += "user root\n";
@@ -123,7 +129,44 @@ bool MosquittoBroker::restart()
 
 QString MosquittoBroker::url(const QString& user) const
 {
-    return QStringLiteral("mqtt://%1@127.0.0.1:%2").arg(user).arg(m_port);
+    return QStringLiteral("%1://%2@127.0.0.1:%3").arg(m_tls ? QStringLiteral("mqtts") : QStringLiteral("mqtt"), user).arg(m_port);
+}
+
+QString MosquittoBroker::caFile() const
+{
+    return m_dir.filePath(QStringLiteral("ca.pem"));
+}
+
+bool MosquittoBroker::makeCertificates()
+{
+    const QString dir = m_dir.path() + u'/';
+    if (!writeText(dir + QStringLiteral("server.ext"), "subjectAltName=IP:127.0.0.1\n"))
+        return false;
+    const QStringList ec {QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
+                          QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes")};
+    const QList<QStringList> steps {
+        QStringList {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-days"), QStringLiteral("1"),
+                     QStringLiteral("-subj"), QStringLiteral("/CN=test broker CA"), QStringLiteral("-keyout"),
+                     dir + QStringLiteral("ca.key"), QStringLiteral("-out"), dir + QStringLiteral("ca.pem")} + ec,
+        QStringList {QStringLiteral("req"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+                     QStringLiteral("-keyout"), dir + QStringLiteral("server.key"), QStringLiteral("-out"),
+                     dir + QStringLiteral("server.csr")} + ec,
+        {QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-days"), QStringLiteral("1"),
+         QStringLiteral("-in"), dir + QStringLiteral("server.csr"), QStringLiteral("-CA"), dir + QStringLiteral("ca.pem"),
+         QStringLiteral("-CAkey"), dir + QStringLiteral("ca.key"), QStringLiteral("-CAcreateserial"),
+         QStringLiteral("-extfile"), dir + QStringLiteral("server.ext"), QStringLiteral("-out"),
+         dir + QStringLiteral("server.pem")},
+    };
+    for (const QStringList& step : steps) {
+        QProcess openssl;
+        openssl.start(QStringLiteral("openssl"), step);
+        if (!openssl.waitForFinished(kWaitMs) || openssl.exitCode() != 0) {
+            m_error = QStringLiteral("openssl %1 failed: %2")
+                          .arg(step.first(), QString::fromLocal8Bit(openssl.readAllStandardError()));
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace testsupport

@@ -25,22 +25,27 @@ public:
     MosquittoBroker(const MosquittoBroker&) = delete;
     MosquittoBroker& operator=(const MosquittoBroker&) = delete;
 
-    // Starts it with these users, no anonymous access; errorString() says why it did not.
-    bool start(const std::vector<BrokerUser>& users);
+    // Starts it with these users, no anonymous access; errorString() says why it did not. With
+    // tls, it speaks TLS only, with a certificate for 127.0.0.1 signed by a CA of its own
+    // (caFile()).
+    bool start(const std::vector<BrokerUser>& users, bool tls = false);
     // Ends it (SIGTERM), or starts it again on the same port with the same files.
     void stop();
     bool restart();
     quint16 port() const { return m_port; }
     // "mqtt://user@127.0.0.1:port"
     QString url(const QString& user) const;
+    QString caFile() const;
     QString errorString() const { return m_error; }
 
 private:
     bool run();
+    bool makeCertificates();
 
     QTemporaryDir m_dir;
     QProcess m_process;
     quint16 m_port = 0;
+    bool m_tls = false;
     QString m_error;
 };
 
