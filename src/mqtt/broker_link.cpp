@@ -50,7 +50,10 @@ BrokerLink::BrokerLink(BrokerSetup setup, QObject* parent)
     mosquitto_publish_v5_callback_set(m_mosq, &BrokerLink::onPublish);
     m_retryTimer.setSingleShot(true);
     connect(&m_retryTimer, &QTimer::timeout, this, &BrokerLink::attempt);
-    m_misc.setInterval(std::chrono::seconds(1));
+    // The library's misc call only keeps the connection alive: a few times per keep-alive period
+    // is enough, and the service wakes no more often than that while nothing happens.
+    m_misc.setInterval(std::max(std::chrono::milliseconds(m_setup.keepAlive) / 4, std::chrono::milliseconds(1000)));
+    m_misc.setTimerType(Qt::VeryCoarseTimer);
     connect(&m_misc, &QTimer::timeout, this, [this] { afterLibraryCall(mosquitto_loop_misc(m_mosq)); });
 }
 

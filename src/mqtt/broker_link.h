@@ -3,7 +3,7 @@
 //
 // libmosquitto runs inside the Qt event loop and has no thread of its own: a read notifier on its
 // socket calls mosquitto_loop_read, a write notifier enabled only while it has bytes to write
-// calls mosquitto_loop_write, and a one-second timer calls mosquitto_loop_misc for the keep-alive.
+// calls mosquitto_loop_write, and a timer calls mosquitto_loop_misc for the keep-alive.
 // In this mode the library does not reconnect by itself: after a lost or refused connection the
 // link waits (kFirstRetry, doubling up to kLastRetry) and reconnects with new notifiers.
 //

@@ -275,8 +275,9 @@ QJsonObject BoardMqtt::state()
             break;
         }
     }
+    // Whether the port is open right now is left out: the service closes it a second after each
+    // send, and no message would tell of that.
     state[QStringLiteral("line")] = QJsonObject{{QStringLiteral("port"), status.value(QStringLiteral("port"))},
-                                                {QStringLiteral("open"), status.value(QStringLiteral("open"))},
                                                 {QStringLiteral("reachable"), reachable}};
     if (last.isEmpty()) {
         state[QStringLiteral("lastSend")] = QJsonValue();

@@ -6,7 +6,7 @@
 // Topics, under a base such as vorfjp/lobby-255:
 //   BASE/availability   "online" / "offline", retained; "offline" is also the link's last will
 //   BASE/state          retained: {"content": GET /api/content's body (null when the file cannot
-//                       be used, with "contentProblem"), "line": {"port", "open", "reachable":
+//                       be used, with "contentProblem"), "line": {"port", "reachable":
 //                       the last send that says anything about the line went out (true), failed on
 //                       it (false), or none did (null)}, "lastSend": {"time" with its offset,
 //                       "command", "ok", "problem", "message"} or null}
