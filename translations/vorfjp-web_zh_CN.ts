@@ -162,27 +162,27 @@
         <translation>--mqtt 须为 mqtt://[用户@]主机[:端口] 或 mqtts://[用户@]主机[:端口]，而不是“%1”。</translation>
     </message>
     <message>
-        <location filename="../src/web/web_options.cpp" line="159"/>
-        <source>--mqtt-name takes a name of 1 to 64 characters.</source>
-        <translation>--mqtt-name 须为 1 到 64 个字符的名称。</translation>
+        <location filename="../src/web/web_options.cpp" line="162"/>
+        <source>--mqtt-name takes 1 to 64 letters a-z, digits, dots, dashes or underscores, starting with a letter or digit, not &quot;%1&quot;.</source>
+        <translation>--mqtt-name 须为 1 到 64 个字母 a-z、数字、点、连字符或下划线，以字母或数字开头，而不是“%1”。</translation>
     </message>
     <message>
-        <location filename="../src/web/web_options.cpp" line="165"/>
+        <location filename="../src/web/web_options.cpp" line="170"/>
         <source>--mqtt-base takes a topic such as hotel/lobby: no &quot;+&quot; or &quot;#&quot;, and no &quot;/&quot; at either end, not &quot;%1&quot;.</source>
         <translation>--mqtt-base 须为 hotel/lobby 这样的主题：不含“+”或“#”，两端没有“/”，而不是“%1”。</translation>
     </message>
     <message>
-        <location filename="../src/web/web_options.cpp" line="172"/>
+        <location filename="../src/web/web_options.cpp" line="177"/>
         <source>--mqtt-ca is for a broker reached with mqtts://.</source>
         <translation>--mqtt-ca 只用于以 mqtts:// 连接的代理。</translation>
     </message>
     <message>
-        <location filename="../src/web/web_options.cpp" line="177"/>
+        <location filename="../src/web/web_options.cpp" line="182"/>
         <source>--mqtt-name, --mqtt-base and --mqtt-ca go with --mqtt.</source>
         <translation>--mqtt-name、--mqtt-base 和 --mqtt-ca 须与 --mqtt 一起使用。</translation>
     </message>
     <message>
-        <location filename="../src/web/web_options.cpp" line="218"/>
+        <location filename="../src/web/web_options.cpp" line="223"/>
         <source>%1 can be reached from other computers, so the service needs a password first. Set one with: vorfjp-web --set-password</source>
         <translation>其他计算机能访问 %1，因此服务须先设置密码。设置方法：vorfjp-web --set-password</translation>
     </message>

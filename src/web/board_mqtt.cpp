@@ -20,6 +20,8 @@ namespace {
 constexpr QLatin1String kDiscoveryPrefix("homeassistant");
 constexpr QLatin1String kOnline("online");
 constexpr QLatin1String kPress("PRESS");
+// The longest value taken: the whole content record is 548 characters.
+constexpr qsizetype kMaxValueBytes = 4096;
 
 // The problems of a send that say the board could not be reached over the line.
 constexpr const char* kLineProblems[] = {"port-unavailable", "line-busy", "send-failed", "line-lost", "port-closed",
@@ -200,8 +202,9 @@ void BoardMqtt::set(const QString& key, const mqtt::Message& message)
         body[QStringLiteral("key")] = key;
         return result(request, body);
     }
-    if (!QUtf8StringView(message.payload).isValidUtf8()) {
-        QJsonObject body = failure(QStringLiteral("bad-value"), QStringLiteral("值不是 UTF-8 文字。"));
+    if (message.payload.size() > kMaxValueBytes || !QUtf8StringView(message.payload).isValidUtf8()) {
+        QJsonObject body = failure(QStringLiteral("bad-value"),
+                                   QStringLiteral("值须为不超过 %1 字节的 UTF-8 文字。").arg(kMaxValueBytes));
         body[QStringLiteral("key")] = key;
         return result(request, body);
     }

@@ -155,8 +155,13 @@ ParsedWebCommandLine parseWebCommandLine(QCommandLineParser& parser, const QStri
         MqttOptions chosen;
         chosen.broker = *broker.address;
         chosen.name = parser.isSet(mqttName) ? parser.value(mqttName).trimmed() : QSysInfo::machineHostName();
-        if (chosen.name.isEmpty() || chosen.name.size() > 64)
-            return usage(WebText::tr("--mqtt-name takes a name of 1 to 64 characters."));
+        // Letters beyond a-z would all become "_" in the board's id, and two boards named in
+        // Chinese would share one id on the broker.
+        static const QRegularExpression kName(QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z0-9][A-Za-z0-9._-]{0,63}")));
+        if (!kName.match(chosen.name).hasMatch())
+            return usage(WebText::tr("--mqtt-name takes 1 to 64 letters a-z, digits, dots, dashes or underscores, "
+                                     "starting with a letter or digit, not \"%1\".")
+                             .arg(chosen.name));
         if (parser.isSet(mqttBase)) {
             const QString base = parser.value(mqttBase);
             static const QRegularExpression kBase(

@@ -276,6 +276,7 @@ TEST_F(BoardOnMqtt, RefusedValuesAreAnsweredWithTheKeyAndWriteNothing)
         {"no.such", "1", "unknown-key"},
         {"rooms.11", "1", "unknown-key"},
         {"weather.text", QByteArray("\xff\xfe", 2), "bad-value"},
+        {"weather.text", QByteArray(100000, '1'), "bad-value"},
     };
     for (const Row& row : rows) {
         ha->publish(kBase + QStringLiteral("/set/") + QLatin1String(row.key), row.payload);

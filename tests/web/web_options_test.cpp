@@ -163,6 +163,8 @@ TEST(WebOptionsTest, ReadsTheBrokerOptionsAndKeepsThePasswordOffTheCommandLine)
         {"--mqtt", "mqtt://broker.lan", "--mqtt-base", "vorfjp//lobby"},
         {"--mqtt", "mqtt://broker.lan", "--mqtt-ca", "/etc/ca.pem"},
         {"--mqtt", "mqtt://broker.lan", "--mqtt-name", " "},
+        {"--mqtt", "mqtt://broker.lan", "--mqtt-name", "大堂"},
+        {"--mqtt", "mqtt://broker.lan", "--mqtt-name", "lobby/east"},
         {"--mqtt-name", "lobby"},
     };
     for (const QStringList& arguments : refused) {
