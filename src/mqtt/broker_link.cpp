@@ -88,7 +88,11 @@ void BrokerLink::start()
         const int rc = mosquitto_tls_set(m_mosq, ca.isEmpty() ? nullptr : ca.constData(),
                                          ca.isEmpty() ? kSystemCertificates : nullptr, nullptr, nullptr, nullptr);
         if (rc != MOSQ_ERR_SUCCESS) {
-            lost(libraryError(rc));
+            // Never tried again: without TLS the login would cross the network in the clear.
+            m_problem = QStringLiteral("TLS cannot be set up with %1: %2")
+                            .arg(m_setup.caFile.isEmpty() ? QString::fromLatin1(kSystemCertificates) : m_setup.caFile,
+                                 libraryError(rc));
+            reportConnection(m_problem);
             return;
         }
     }

@@ -75,6 +75,8 @@ public:
     BrokerLink(const BrokerLink&) = delete;
     BrokerLink& operator=(const BrokerLink&) = delete;
 
+    // Connects, and keeps connecting; a TLS set-up that fails (an unreadable CA file) is told and
+    // ends the link's tries for good.
     void start();
     // The topic filters to subscribe to (QoS 1) on this and every later connection.
     void setSubscriptions(const QStringList& filters);

@@ -173,6 +173,16 @@ TEST(BrokerLinkOverTls, ChecksTheBrokersCertificate)
     ASSERT_TRUE(QTest::qWaitFor([&] { return wrong.attempts() >= 3; }, kWaitMs));
     EXPECT_NE(wrong.state(), mqtt::LinkState::Connected);
     EXPECT_EQ(problems.size(), 1) << problems.join(u'\n').toStdString();
+
+    // A CA file that cannot be read stops the link before it sends anything in the clear.
+    mqtt::BrokerLink unreadable(setup(tls.caFile() + QStringLiteral(".missing"), QStringLiteral("unreadable")));
+    QStringList told;
+    QObject::connect(&unreadable, &mqtt::BrokerLink::problem, &context, [&](const QString& what) { told << what; });
+    unreadable.start();
+    testsupport::runEventLoopPasses();
+    EXPECT_EQ(unreadable.attempts(), 0);
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].contains(QLatin1String(".missing"))) << told[0].toStdString();
 }
 
 // The address as the user gives it.
