@@ -149,6 +149,11 @@ QJsonObject contentJson(const storage::BoardContent& content)
     return root.toObject();
 }
 
+QJsonObject changeJson(Field field, const QJsonValue& value)
+{
+    return put(QJsonObject(), pathOf(storage::keyOf(field)), 0, value).toObject();
+}
+
 Edits editsFromPairs(const QStringList& pairs)
 {
     Edits edits;

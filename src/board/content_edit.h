@@ -29,6 +29,9 @@ namespace board {
 QJsonObject contentJson(const storage::BoardContent& content);
 // One field's value as contentJson() gives it.
 QJsonValue fieldJson(const storage::BoardContent& content, storage::Field field);
+// A change of one field in contentJson()'s shape, every row before it null (left as it is):
+//   changeJson(fieldForKey("rooms.3"), "688") == {"rooms": [null, null, "688"]}
+QJsonObject changeJson(storage::Field field, const QJsonValue& value);
 
 struct FieldEdit {
     storage::Field field;

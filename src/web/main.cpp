@@ -3,6 +3,7 @@
 #include "storage/app_name.h"
 #include "web/credential_commands.h"
 #include "web/credentials.h"
+#include "web/mqtt_service.h"
 #include "web/service_main.h"
 #include "web/web_options.h"
 
@@ -92,12 +93,14 @@ int main(int argc, char** argv)
     }
     const web::WebOptions& options = *parsed.options;
     const web::CredentialFiles files = web::defaultCredentialFiles();
-    if (options.setPassword || options.newTokenName)
+    if (options.setPassword || options.newTokenName || options.setMqttPassword)
         line::StopSignals::unblock();
     if (options.setPassword)
         return web::setPasswordCommand(files.password, &readPasswordLine, isatty(STDIN_FILENO) == 1, err);
     if (options.newTokenName)
         return web::newTokenCommand(files.tokens, *options.newTokenName, out, err);
+    if (options.setMqttPassword)
+        return web::setMqttPasswordCommand(web::mqttPasswordFile(), &readPasswordLine, isatty(STDIN_FILENO) == 1, err);
     const web::StoredPassword password = web::storedPassword(files.password);
     if (password.state == web::StoredPassword::Unusable) {
         err << "vorfjp-web: " << password.problem << Qt::endl;

@@ -11,12 +11,15 @@
 #include "web/credentials.h"
 #include "web/engine_service.h"
 #include "web/tls_certificate.h"
+#include "web/mqtt_service.h"
 #include "web/web_service.h"
 #include "web/web_text.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QTextStream>
+
+#include <memory>
 
 namespace web {
 
@@ -82,7 +85,13 @@ int runService(const WebOptions& options)
         return kConfig;
     }
 
-    EngineService board(std::move(setup));
+    EngineService engine(std::move(setup));
+    // With --mqtt, the HTTP API reaches the board through the broker's front, so that the state
+    // on the broker follows its changes and sends, and its status tells the broker's state.
+    std::unique_ptr<MqttService> broker;
+    if (options.mqtt)
+        broker = std::make_unique<MqttService>(engine, *options.mqtt, options.deviceId, contentPath, mqttPasswordFile(), err);
+    BoardService& board = broker ? broker->board() : static_cast<BoardService&>(engine);
     const page::PageFiles page;
     WebServiceSettings settings;
     settings.trustedProxy = options.trustProxy;
@@ -107,6 +116,8 @@ int runService(const WebOptions& options)
         out << WebText::tr("Certificate fingerprint (SHA-256), to compare with the browser's: %1")
                    .arg(certificate.fingerprint)
             << Qt::endl;
+    if (broker)
+        broker->start();
     const line::StopSignals stop;
     QObject::connect(&stop, &line::StopSignals::stopRequested, &service, [] { QCoreApplication::quit(); });
     return QCoreApplication::exec();

@@ -5,6 +5,7 @@
 
 #include <QNetworkInterface>
 #include <QRegularExpression>
+#include <QSysInfo>
 
 namespace web {
 
@@ -89,8 +90,29 @@ ParsedWebCommandLine parseWebCommandLine(QCommandLineParser& parser, const QStri
         WebText::tr("Print a new token for scripts (Authorization: Bearer TOKEN), store only its hash under "
                     "NAME, and end. A token stored under the same name stops working."),
         QStringLiteral("NAME"));
+    const QCommandLineOption mqttUrl(
+        QStringLiteral("mqtt"),
+        WebText::tr("Also serve the board on an MQTT broker, with Home Assistant discovery: mqtt://[USER@]HOST[:PORT] "
+                    "or mqtts://[USER@]HOST[:PORT]. The password is stored with --set-mqtt-password."),
+        QStringLiteral("URL"));
+    const QCommandLineOption mqttName(
+        QStringLiteral("mqtt-name"),
+        WebText::tr("This board's name on the broker and in Home Assistant, with the device number making its id "
+                    "(default: the computer's host name)."),
+        QStringLiteral("NAME"));
+    const QCommandLineOption mqttBase(QStringLiteral("mqtt-base"),
+                                      WebText::tr("The topics' base (default: vorfjp/NAME-DEVICE)."),
+                                      QStringLiteral("TOPIC"));
+    const QCommandLineOption mqttCa(QStringLiteral("mqtt-ca"),
+                                    WebText::tr("For mqtts: the CA certificate the broker's is checked against "
+                                                "(default: the system's)."),
+                                    QStringLiteral("FILE"));
+    const QCommandLineOption setMqttPassword(
+        QStringLiteral("set-mqtt-password"),
+        WebText::tr("Read the broker's password from standard input (one line), store it in a file only you can "
+                    "read, and end."));
     parser.addOptions({listen, port, device, content, allowHost, tlsCert, tlsKey, plainHttp, trustProxy, setPassword,
-                       newToken});
+                       newToken, mqttUrl, mqttName, mqttBase, mqttCa, setMqttPassword});
 
     if (!parser.parse(arguments))
         return usage(parser.errorText());
@@ -152,6 +174,45 @@ ParsedWebCommandLine parseWebCommandLine(QCommandLineParser& parser, const QStri
         options.newTokenName = parser.value(newToken);
     if (options.setPassword && options.newTokenName)
         return usage(WebText::tr("Give --set-password or --new-token, not both."));
+    options.setMqttPassword = parser.isSet(setMqttPassword);
+    if (parser.isSet(mqttUrl)) {
+        const mqtt::ParsedBrokerAddress broker = mqtt::parseBrokerAddress(parser.value(mqttUrl));
+        if (!broker.address)
+            return usage(broker.problem == mqtt::AddressProblem::PasswordInAddress
+                             ? WebText::tr("--mqtt takes no password, which anyone could read in the process "
+                                           "list; store it with --set-mqtt-password.")
+                             : WebText::tr("--mqtt takes mqtt://[USER@]HOST[:PORT] or mqtts://[USER@]HOST[:PORT], "
+                                           "not \"%1\".")
+                                   .arg(parser.value(mqttUrl)));
+        MqttOptions chosen;
+        chosen.broker = *broker.address;
+        chosen.name = parser.isSet(mqttName) ? parser.value(mqttName).trimmed() : QSysInfo::machineHostName();
+        // Letters beyond a-z would all become "_" in the board's id, and two boards named in
+        // Chinese would share one id on the broker.
+        static const QRegularExpression kName(QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z0-9][A-Za-z0-9._-]{0,63}")));
+        if (!kName.match(chosen.name).hasMatch())
+            return usage(WebText::tr("--mqtt-name takes 1 to 64 letters a-z, digits, dots, dashes or underscores, "
+                                     "starting with a letter or digit, not \"%1\".")
+                             .arg(chosen.name));
+        if (parser.isSet(mqttBase)) {
+            const QString base = parser.value(mqttBase);
+            static const QRegularExpression kBase(
+                QRegularExpression::anchoredPattern(QStringLiteral("[^/+#\\x00]+(/[^/+#\\x00]+)*")));
+            if (!kBase.match(base).hasMatch() || base.toUtf8().size() > 200)
+                return usage(WebText::tr("--mqtt-base takes a topic such as hotel/lobby: no \"+\" or \"#\", and "
+                                         "no \"/\" at either end, not \"%1\".")
+                                 .arg(base));
+            chosen.base = base;
+        }
+        if (parser.isSet(mqttCa)) {
+            if (!chosen.broker.tls)
+                return usage(WebText::tr("--mqtt-ca is for a broker reached with mqtts://."));
+            chosen.caFile = parser.value(mqttCa);
+        }
+        options.mqtt = std::move(chosen);
+    } else if (parser.isSet(mqttName) || parser.isSet(mqttBase) || parser.isSet(mqttCa)) {
+        return usage(WebText::tr("--mqtt-name, --mqtt-base and --mqtt-ca go with --mqtt."));
+    }
     parsed.options = std::move(options);
     return parsed;
 }

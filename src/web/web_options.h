@@ -4,6 +4,9 @@
 //              [--tls-cert FILE --tls-key FILE | --plain-http] [--trust-proxy ADDRESS]
 //   vorfjp-web --set-password
 //   vorfjp-web --new-token NAME
+//   vorfjp-web ... --mqtt URL [--mqtt-name NAME] [--mqtt-base TOPIC] [--mqtt-ca FILE]
+//   vorfjp-web --set-mqtt-password
+#include "mqtt/broker_address.h"
 #include "protocol/frame.h"
 
 #include <QCommandLineParser>
@@ -36,6 +39,13 @@ struct ListenAddress {
     bool byName = false;               // given as "localhost"
 };
 
+struct MqttOptions {
+    mqtt::BrokerAddress broker;
+    QString name;                // this board's instance name; default: the computer's host name
+    std::optional<QString> base; // the topics' base; default: vorfjp/<board id>
+    QString caFile;              // mqtts: the CA of the broker's certificate; empty: the system's
+};
+
 struct WebOptions {
     ListenAddress listen;
     std::optional<QString> port; // the serial port; without it, the window's saved choice
@@ -48,6 +58,8 @@ struct WebOptions {
     std::optional<QHostAddress> trustProxy; // whose X-Forwarded-For names the client
     bool setPassword = false;           // store a password read from standard input, then end
     std::optional<QString> newTokenName; // print and store a token, then end
+    std::optional<MqttOptions> mqtt;     // without it, no broker
+    bool setMqttPassword = false;        // store the broker's password read from standard input, then end
 };
 
 struct ParsedWebCommandLine {

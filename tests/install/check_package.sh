@@ -69,7 +69,7 @@ if [ "$web" = web ]; then
   done
   dpkg-deb -f "$deb" Description | grep -q 'vorfjp-web' || fail "the description does not mention vorfjp-web"
   depends_web="$(dpkg-deb -f "$deb" Depends)"
-  for needed in libmicrohttpd12 libsodium23; do
+  for needed in libmicrohttpd12 libsodium23 libmosquitto1; do
     [[ "$depends_web" == *"$needed"* ]] || fail "Depends lacks $needed: $depends_web"
   done
 fi

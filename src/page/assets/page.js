@@ -434,6 +434,19 @@ function showLastSends(last) {
 
 let deviceShown = false;
 
+// The broker's line, when the service is on one (--mqtt).
+function showBroker(mqtt) {
+  const place = byId('broker-state');
+  place.hidden = !mqtt;
+  if (!mqtt)
+    return;
+  const words = { connected: '已连接', connecting: '正在连接', waiting: '未连接，稍后重试' };
+  let text = `MQTT ${mqtt.broker}：${words[mqtt.state] || mqtt.state}（主题 ${mqtt.base}/）。`;
+  if (mqtt.problem)
+    text += ` ${mqtt.problem}`;
+  place.textContent = text;
+}
+
 async function refreshStatus() {
   if (byId('board').hidden)
     return;
@@ -453,6 +466,7 @@ async function refreshStatus() {
   if (status.sending)
     state += status.queued ? ` 正在发送，另有 ${status.queued} 项在排队。` : ' 正在发送。';
   byId('line-state').textContent = state;
+  showBroker(status.mqtt);
   if (!deviceShown) {
     byId('device').value = status.device;
     deviceShown = true;
