@@ -117,21 +117,6 @@ CredentialFiles defaultCredentialFiles()
             folder + QStringLiteral("/web-tls.crt"), folder + QStringLiteral("/web-tls.key")};
 }
 
-std::optional<QString> writePrivateFile(const QString& path, const QByteArray& bytes)
-{
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QFileInfo::exists(folder)) {
-        if (!QDir().mkpath(folder))
-            return WebText::tr("Cannot make the folder %1.").arg(folder);
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner)
-        || file.write(bytes) != bytes.size() || !file.commit())
-        return WebText::tr("Cannot write %1: %2.").arg(path, file.errorString());
-    return std::nullopt;
-}
-
 std::optional<QString> storePassword(const QString& path, QByteArrayView password, PasswordCost cost)
 {
     if (password.isEmpty())

@@ -62,10 +62,6 @@ NewToken storeNewToken(const QString& path, const QString& name);
 // Whether token is one of the stored tokens; every stored hash is compared in constant time.
 bool tokenMatches(const QString& path, QByteArrayView token);
 
-// Writes bytes to path atomically (a temporary file renamed over it), readable by the user alone
-// from the first byte on; its folder is made with mode 0700 when missing. The error, for the user.
-std::optional<QString> writePrivateFile(const QString& path, const QByteArray& bytes);
-
 // A fresh random 256-bit secret as 43 characters of URL-safe base64 without padding: a token or
 // a session id.
 QByteArray randomSecret();
