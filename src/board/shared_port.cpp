@@ -69,6 +69,11 @@ bool SharedPort::isOpen() const
     return m_way == Way::Window || m_link.isOpen();
 }
 
+bool SharedPort::finishConfirms() const
+{
+    return m_way == Way::Own && line::isDeviceServer(m_lastChoice);
+}
+
 Outcome SharedPort::finish()
 {
     const Way way = std::exchange(m_way, Way::Undecided);
