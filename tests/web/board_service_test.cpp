@@ -360,4 +360,30 @@ TEST_F(ServiceBesideTheWindow, SendGoesThroughTheWindowsPort)
     EXPECT_TRUE(boxes.seen().empty());
 }
 
+// A connection test lent the window's port waits for a board that never answers: meanwhile the
+// service goes on answering, and the test ends as no answer once the wait is over.
+TEST_F(ServiceBesideTheWindow, AnswersTheStatusWhileABorrowedTestAwaitsTheBoard)
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    ASSERT_FALSE(runtime.isEmpty());
+    options.lineSocketPath = runtime + QStringLiteral("/VorFJP.line");
+    startProgram();
+    click("OpenRs232Command");
+    ASSERT_TRUE(form->vorMsComm().portOpen());
+
+    WebProcess service;
+    ASSERT_TRUE(service.start(pty.linkA(), contentPath)) << service.errors().toStdString();
+    webtest::Curl test(service.port(), QStringLiteral("/api/send/test"), jsonRequest(QStringLiteral("POST"), "{}"));
+    ASSERT_TRUE(board->waitForBytes(9, webtest::kWaitMs)) << "the test frame is on the line";
+    const CurlAnswer status = curl(service.port(), QStringLiteral("/api/status"));
+    EXPECT_EQ(status.status, 200);
+    EXPECT_TRUE(status.json()[QStringLiteral("sending")].toBool()) << "answered while the test awaits the board";
+    EXPECT_TRUE(status.json()[QStringLiteral("throughWindow")].toBool());
+
+    const CurlAnswer tested = test.finish();
+    EXPECT_EQ(tested.status, 504) << tested.body.toStdString();
+    EXPECT_EQ(tested.json()[QStringLiteral("problem")].toString(), QStringLiteral("no-answer"));
+    EXPECT_TRUE(boxes.seen().empty());
+}
+
 } // namespace
