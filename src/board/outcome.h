@@ -74,7 +74,9 @@ using Problem = std::variant<AreaUnusable, PortUnavailable, SendFailed, LineLost
 // The name of the problem's kind for machines: "port-unavailable", "no-answer", ...
 const char* problemKind(const Problem& problem);
 
-class Outcome {
+// A send's outcome is never dropped unread: a failure that nobody looks at is a failure reported
+// as success.
+class [[nodiscard]] Outcome {
 public:
     static Outcome done() { return Outcome(); }
     static Outcome answered(int deviceNumber)

@@ -69,6 +69,11 @@ bool SharedPort::isOpen() const
     return m_way == Way::Window || m_link.isOpen();
 }
 
+bool SharedPort::finishConfirms() const
+{
+    return m_way == Way::Own && line::isDeviceServer(m_lastChoice);
+}
+
 Outcome SharedPort::finish()
 {
     const Way way = std::exchange(m_way, Way::Undecided);
@@ -105,8 +110,10 @@ Outcome SharedPort::askWindow(const QByteArray& frame, std::optional<std::chrono
         return LineLost {line::LineLoss {m_portName, answer->detail}};
     case share::LineStatus::NotHeld:
         return failed(line::WriteFailure::NotOpen, QStringLiteral("the window no longer holds the port"));
-    case share::LineStatus::Held:
     case share::LineStatus::WriteFailed:
+        return SendFailed {line::WriteFault {answer->failure, m_portName, answer->detail, answer->total,
+                                             answer->accepted, answer->left}};
+    case share::LineStatus::Held:
     case share::LineStatus::Refused:
         break;
     }

@@ -245,7 +245,8 @@ int runSend(const SendOptions& options, const QString& socketPath, const board::
         for (const QByteArray& frame : recorder.takeFrames())
             out << frame.toHex(' ').toUpper() << Qt::endl;
         if (!outcome.ok()) {
-            port.finish();
+            // The problem that stopped the run is what the user is told, not how the end went.
+            (void)port.finish();
             const Said said = sayProblem(outcome.problem());
             err << "vorfjp-send: " << said.words << Qt::endl;
             return said.status;

@@ -40,6 +40,8 @@ struct OpenFault {
     QString detail; // the system's or the server's words; may be empty
 };
 
+// The values cross the local socket between the window and a sender (share/line_message.h): a
+// new kind goes at the end, and kLastWriteFailure follows it.
 enum class WriteFailure {
     NoFrame,         // nothing to send
     Busy,            // another write or open is still waiting; the port is left as it is
@@ -51,6 +53,7 @@ enum class WriteFailure {
     ServerLost,      // the device server's connection broke before its line could carry the frame
     NotConfirmed,    // a device server did not show in time that it had read the frames
 };
+inline constexpr WriteFailure kLastWriteFailure = WriteFailure::NotConfirmed;
 
 struct WriteFault {
     WriteFailure why = WriteFailure::NotOpen;

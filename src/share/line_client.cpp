@@ -1,5 +1,7 @@
 #include "share/line_client.h"
 
+#include "line/event_wait.h"
+
 #include <QDeadlineTimer>
 #include <QLocalSocket>
 
@@ -16,27 +18,29 @@ ClientOutcome askWindow(const QString& socketPath, const LineRequest& request, i
     if (!message)
         return outcome;
     QLocalSocket socket;
+    line::EventWait wait;
+    wait.wakeOn(&socket, &QLocalSocket::connected);
+    wait.wakeOn(&socket, &QLocalSocket::readyRead);
+    wait.wakeOn(&socket, &QLocalSocket::disconnected);
+    wait.wakeOn(&socket, &QLocalSocket::errorOccurred);
     socket.connectToServer(socketPath);
-    if (!socket.waitForConnected(kConnectMs))
+    wait.until([&socket] { return socket.state() != QLocalSocket::ConnectingState; }, QDeadlineTimer(kConnectMs));
+    if (socket.state() != QLocalSocket::ConnectedState)
         return outcome;
     outcome.reached = true;
     socket.write(*message);
-    socket.waitForBytesWritten(kConnectMs);
-    const QDeadlineTimer deadline(waitMs);
     QByteArray received;
-    while (!deadline.hasExpired()) {
-        const Decoded<LineResponse> response = decodeResponse(received);
-        if (response.state == Decoded<LineResponse>::State::Done) {
-            outcome.response = response.value;
-            return outcome;
-        }
-        if (response.state == Decoded<LineResponse>::State::Malformed)
-            return outcome;
-        if (socket.state() != QLocalSocket::ConnectedState && socket.bytesAvailable() == 0)
-            return outcome;
-        socket.waitForReadyRead(int(qMax<qint64>(deadline.remainingTime(), 1)));
-        received += socket.readAll();
-    }
+    Decoded<LineResponse> response;
+    wait.until(
+        [&] {
+            received += socket.readAll();
+            response = decodeResponse(received);
+            return response.state != Decoded<LineResponse>::State::NeedMore
+                   || socket.state() != QLocalSocket::ConnectedState;
+        },
+        QDeadlineTimer(waitMs));
+    if (response.state == Decoded<LineResponse>::State::Done)
+        outcome.response = response.value;
     return outcome;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
-// The asking side of the window's local socket, for a program without an event loop of its own
-// running: each call connects, sends one request and waits for its one response.
+// The asking side of the window's local socket: each call connects, sends one request and waits
+// for its one response in a line::EventWait, so that the caller's sockets and timers go on being
+// served meanwhile (vorfjp-web answers its other clients while the window awaits the board's
+// answer to a connection test it lent its port for).
 #include "share/line_message.h"
 
 #include <QString>

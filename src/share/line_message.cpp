@@ -114,6 +114,10 @@ QByteArray encodeResponse(const LineResponse& response)
     body += char(kWireVersion);
     body += char(response.status);
     body += char(response.deviceNumber);
+    body += char(response.failure);
+    putU32(body, response.total);
+    putU32(body, response.accepted);
+    putU32(body, response.left);
     // A detail too long for its field is cut: it is only ever shown.
     putBlock(body, response.detail.toUtf8().left(0xFFFF));
     return framed(body);
@@ -160,6 +164,10 @@ Decoded<LineResponse> decodeResponse(QByteArrayView bytes)
     const quint8 version = reader.u8();
     const quint8 status = reader.u8();
     result.value.deviceNumber = reader.u8();
+    const quint8 failure = reader.u8();
+    result.value.total = reader.u32();
+    result.value.accepted = reader.u32();
+    result.value.left = reader.u32();
     result.value.detail = QString::fromUtf8(reader.block());
     if (reader.failed())
         return malformed<LineResponse>(QStringLiteral("response shorter than its fields say"));
@@ -169,7 +177,10 @@ Decoded<LineResponse> decodeResponse(QByteArrayView bytes)
         return malformed<LineResponse>(QStringLiteral("unknown version %1").arg(version));
     if (status > quint8(LineStatus::TestWaiting))
         return malformed<LineResponse>(QStringLiteral("unknown status %1").arg(status));
+    if (failure > quint8(line::kLastWriteFailure))
+        return malformed<LineResponse>(QStringLiteral("unknown write failure %1").arg(failure));
     result.value.status = LineStatus(status);
+    result.value.failure = line::WriteFailure(failure);
     result.state = Decoded<LineResponse>::State::Done;
     return result;
 }

@@ -153,9 +153,13 @@ void LineShare::handle(QLocalSocket* socket, const LineRequest& request)
     if (!sent.ok()) {
         if (request.awaitAnswer)
             m_link.stopExpectingAnswer();
-        const line::WriteFailure why = sent.fault().why;
-        const bool lost = why == line::WriteFailure::HungUp || why == line::WriteFailure::ServerLost;
-        answer(socket, {lost ? LineStatus::LineLost : LineStatus::WriteFailed, 0, sent.fault().detail});
+        const line::WriteFault& fault = sent.fault();
+        if (fault.why == line::WriteFailure::HungUp || fault.why == line::WriteFailure::ServerLost) {
+            answer(socket, {LineStatus::LineLost, 0, fault.detail});
+            return;
+        }
+        answer(socket, {LineStatus::WriteFailed, 0, fault.detail, fault.why, quint32(fault.total),
+                        quint32(fault.accepted), quint32(fault.left)});
         return;
     }
     if (!request.awaitAnswer) {

@@ -3,16 +3,17 @@
 #include "board/content_edit.h"
 #include "board/operator_text.h"
 #include "board/overloaded.h"
+#include "board/preview.h"
 #include "line/event_wait.h"
-#include "protocol/board_model.h"
 #include "protocol/connection_test.h"
-#include "protocol/exchange_rate.h"
-#include "protocol/room_rate.h"
-#include "protocol/stream_decoder.h"
+#include "protocol/dot_matrix.h"
 #include "storage/content_update.h"
-#include "storage/display_cells.h"
 
 #include <QJsonArray>
+#include <QScopedValueRollback>
+
+#include <utility>
+#include <vector>
 
 namespace web {
 
@@ -57,12 +58,10 @@ QJsonArray linesOf(const QStringList& lines)
     return array;
 }
 
-QJsonArray rowGroups(storage::Area area, int length)
+ServiceAnswer problemAnswer(const board::Problem& problem)
 {
-    QJsonArray groups;
-    for (const int cells : storage::faceRowGroups(area, length))
-        groups.append(cells);
-    return groups;
+    return {httpStatusOf(problem),
+            failure(QString::fromLatin1(board::problemKind(problem)), board::operatorMessage(problem))};
 }
 
 } // namespace
@@ -108,8 +107,11 @@ EngineService::EngineService(EngineServiceSetup setup, QObject* parent)
     m_idle.setSingleShot(true);
     m_idle.setInterval(kIdleClose);
     connect(&m_idle, &QTimer::timeout, this, [this] {
-        if (!m_running)
-            m_port.finish();
+        if (m_running)
+            return;
+        // A serial port's end has nothing to confirm; a device server's was ended with its sends.
+        const QScopedValueRollback running(m_running, true);
+        (void)m_port.finish();
     });
 }
 
@@ -150,70 +152,46 @@ ServiceAnswer EngineService::preview(const QJsonObject& draft)
         if (edit.value.isString() && !storage::groupOf(edit.field).number)
             storage::setFieldText(shown, edit.field, edit.value.toString());
     }
-    // The file's text is padded to its field; the board shows the text without the padding.
-    const QString weatherText = storage::unpadded(shown.weatherText, storage::Justify::Left);
     std::vector<board::EditError> errors = edits.errors;
     errors.insert(errors.end(), checked.errors.begin(), checked.errors.end());
 
-    board::FrameRecorder recorder;
-    board::EngineSetup setup;
-    setup.clock = m_setup.clock;
-    setup.draw = m_setup.draw;
-    setup.pause = [](std::chrono::milliseconds) {};
-    setup.save = [](const storage::BoardContent& sent) { return storage::UpdateResult {sent, false, {}, {}}; };
-    board::BoardEngine engine(recorder, std::move(setup));
+    // The page saves a group before it sends it, and the send takes the content from the file.
+    const board::Preview board = board::preview(board::asStored(shown), m_setup.draw);
     QJsonObject areas;
-    QJsonObject weather {{QStringLiteral("text"), weatherText}};
-    for (const board::Command command : {board::Command::Rooms, board::Command::Rates, board::Command::Weather}) {
-        const board::Outcome outcome = engine.run(command, [&] { return board::Draft {shown, protocol::kEveryDevice}; });
-        if (outcome.ok())
+    for (const board::AreaPreview& area : board.areas) {
+        const QString name = storage::areaKey(area.area);
+        if (area.problem) {
+            areas[name] = QJsonObject {{QStringLiteral("problem"), board::operatorMessage(*area.problem)}};
             continue;
-        if (const auto* missing = std::get_if<board::FontMissing>(&outcome.problem()))
-            weather[QStringLiteral("missing")] = missing->hint;
-        else
-            areas[storage::areaKey(board::areaOf(command))] =
-                QJsonObject {{QStringLiteral("problem"), board::operatorMessage(outcome.problem())}};
-    }
-
-    // The frames as the board takes them: the virtual board's own model.
-    protocol::BoardModel board(protocol::kEveryDevice);
-    protocol::StreamDecoder decoder;
-    for (const QByteArray& frame : recorder.frames()) {
-        for (const protocol::DecodedItem& item : decoder.push(frame)) {
-            if (const auto* decoded = std::get_if<protocol::DecodedFrame>(&item))
-                board.apply(*decoded, 0);
         }
+        QJsonArray groups;
+        for (const int cells : area.groups)
+            groups.append(cells);
+        areas[name] = QJsonObject {{QStringLiteral("address"), area.place.address},
+                                   {QStringLiteral("length"), area.place.length},
+                                   {QStringLiteral("cells"), codesOf(area.cells)},
+                                   {QStringLiteral("groups"), groups}};
     }
-    for (const storage::Area area : storage::kAreas) {
-        const QString name = storage::areaKey(area);
-        if (areas.contains(name))
-            continue;
-        const protocol::DisplayArea place = storage::displayArea(shown, area);
-        areas[name] = QJsonObject {{QStringLiteral("address"), place.address},
-                                                  {QStringLiteral("length"), place.length},
-                                                  {QStringLiteral("cells"), codesOf(board.cells(place.address, place.length))},
-                                                  {QStringLiteral("groups"), rowGroups(area, place.length)}};
-    }
-    if (!weather.contains(QStringLiteral("missing"))) {
+    QJsonObject weather {{QStringLiteral("text"), board.weatherText}};
+    if (board.dots) {
         QJsonArray dots;
-        const protocol::DotMatrix& matrix = board.dots();
         for (int row = 0; row < protocol::kDotRows; ++row)
             dots.append(QString::fromLatin1(
-                QByteArray(reinterpret_cast<const char*>(matrix.data()) + row * protocol::kDotBytesPerRow,
+                QByteArray(reinterpret_cast<const char*>(board.dots->data()) + row * protocol::kDotBytesPerRow,
                            protocol::kDotBytesPerRow)
                     .toHex()));
         weather[QStringLiteral("dots")] = dots;
+    } else {
+        weather[QStringLiteral("missing")] = board.missing;
     }
-    if (const std::optional<board::WeatherCut> cut = board::weatherCut(weatherText)) {
-        weather[QStringLiteral("cut")] = QJsonObject {{QStringLiteral("cells"), cut->cells},
-                                                      {QStringLiteral("shownCells"), cut->shownCells},
-                                                      {QStringLiteral("shown"), cut->shown},
-                                                      {QStringLiteral("message"), board::weatherCutText(*cut)}};
+    if (board.cut) {
+        weather[QStringLiteral("cut")] = QJsonObject {{QStringLiteral("cells"), board.cut->cells},
+                                                      {QStringLiteral("shownCells"), board.cut->shownCells},
+                                                      {QStringLiteral("shown"), board.cut->shown},
+                                                      {QStringLiteral("message"), board::weatherCutText(*board.cut)}};
     }
-    // The names beside the rows, a line each, as the window's labels wrap them.
-    const QJsonObject names {
-        {QStringLiteral("rooms"), linesOf(storage::wrapToCells(shown.fjNames, storage::kRoomNameLineCells))},
-        {QStringLiteral("currencies"), linesOf(storage::wrapToCells(shown.wbNames, storage::kCurrencyNameLineCells))}};
+    const QJsonObject names {{QStringLiteral("rooms"), linesOf(board.roomNames)},
+                             {QStringLiteral("currencies"), linesOf(board.currencyNames)}};
     return {200,
             {{QStringLiteral("areas"), areas}, {QStringLiteral("weather"), weather}, {QStringLiteral("names"), names},
              {QStringLiteral("errors"), errorsJson(errors)}}};
@@ -234,19 +212,43 @@ void EngineService::send(const QString& command, std::optional<int> device, std:
 
 void EngineService::runQueue()
 {
-    // A run started inside another's waits would mix its frames into that one's.
+    // A run started inside another's waits would mix its frames into that one's, and one started
+    // inside the end of a connection would find the line taken: both wait here instead.
     if (m_running)
         return;
     m_running = true;
+    std::vector<std::pair<Request, ServiceAnswer>> unconfirmed;
     while (!m_queue.empty()) {
         Request request = std::move(m_queue.front());
         m_queue.pop_front();
-        const ServiceAnswer answer = run(request);
-        record(request, answer);
-        request.done(answer);
+        const ServiceAnswer answered = run(request);
+        if (answered.httpStatus == 200 && m_port.finishConfirms())
+            unconfirmed.emplace_back(std::move(request), answered);
+        else
+            answer(request, answered);
+        if (!m_queue.empty() || !m_port.finishConfirms())
+            continue;
+        // A write that failed has closed the connection: what went before it is not known to
+        // have reached the line.
+        const bool stillOpen = m_port.isOpen();
+        const QString port = m_port.choice();
+        board::Outcome finished = m_port.finish();
+        if (!stillOpen)
+            finished = board::SendFailed {line::WriteFault {line::WriteFailure::NotConfirmed, port,
+                                                            QStringLiteral("the connection ended before the server "
+                                                                           "confirmed the frames"),
+                                                            0, 0, 0}};
+        for (const auto& [sent, reply] : std::exchange(unconfirmed, {}))
+            answer(sent, finished.ok() ? reply : problemAnswer(finished.problem()));
     }
     m_running = false;
     m_idle.start();
+}
+
+void EngineService::answer(const Request& request, const ServiceAnswer& reply)
+{
+    record(request, reply);
+    request.done(reply);
 }
 
 ServiceAnswer EngineService::run(const Request& request)
@@ -260,8 +262,7 @@ ServiceAnswer EngineService::run(const Request& request)
     const board::Draft draft {loaded.content.value_or(storage::BoardContent {}), request.deviceId};
     const board::Outcome outcome = m_engine.run(request.command, [&draft] { return draft; });
     if (!outcome.ok())
-        return {httpStatusOf(outcome.problem()),
-                failure(QString::fromLatin1(board::problemKind(outcome.problem())), board::operatorMessage(outcome.problem()))};
+        return problemAnswer(outcome.problem());
     QJsonObject body {{QStringLiteral("ok"), true}};
     if (const std::optional<int> device = outcome.deviceNumber()) {
         body[QStringLiteral("device")] = *device;

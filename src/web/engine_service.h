@@ -6,8 +6,12 @@
 //
 // Sends run from the event loop, one after another: a request that comes while one is under way
 // waits in the queue, so two requests never interleave frames, and the nested waits of a send
-// (the line, the weather pause) go on serving the other requests meanwhile. A port of the
-// service's own is closed once no send has come for kIdleClose, so that the window can open it.
+// (the line, the weather pause) go on serving the other requests meanwhile. A device server's
+// connection is ended as soon as the queue is empty, and the sends on it are answered only once
+// the end has shown that the server got their frames on its line (502 when it could not); a
+// request that comes while the connection ends waits for the end and then connects anew. A
+// serial port of the service's own is closed once no send has come for kIdleClose, so that the
+// window can open it.
 #include "board/board_engine.h"
 #include "board/shared_port.h"
 #include "web/board_service.h"
@@ -71,6 +75,7 @@ private:
 
     void runQueue();
     ServiceAnswer run(const Request& request);
+    void answer(const Request& request, const ServiceAnswer& reply);
     void record(const Request& request, const ServiceAnswer& answer);
 
     EngineServiceSetup m_setup;

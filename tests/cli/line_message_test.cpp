@@ -45,15 +45,15 @@ INSTANTIATE_TEST_SUITE_P(
     Requests, RequestBytes,
     ::testing::Values(
         RequestRow{"AskHeld", {LineKind::AskHeld, QStringLiteral("/dev/ttyS0"), {}, false, 0},
-                   "00 00 00 15  01 00 00 00 00 00 00  00 0A 2F 64 65 76 2F 74 74 79 53 30  00 00"},
+                   "00 00 00 15  02 00 00 00 00 00 00  00 0A 2F 64 65 76 2F 74 74 79 53 30  00 00"},
         RequestRow{"ClockFrame",
                    {LineKind::SendFrame, QStringLiteral("p"), hex("02 00 0E FF EE 20 0C 05 17 14 0E 06 3D 03"), false, 0},
-                   "00 00 00 1A  01 01 00 00 00 00 00  00 01 70  00 0E 02 00 0E FF EE 20 0C 05 17 14 0E 06 3D 03"},
+                   "00 00 00 1A  02 01 00 00 00 00 00  00 01 70  00 0E 02 00 0E FF EE 20 0C 05 17 14 0E 06 3D 03"},
         RequestRow{"TestAwaitingTwoSeconds",
                    {LineKind::SendFrame, QStringLiteral("p"), hex("02 00 09 FF EE 21 FF C6 03"), true, 2000},
-                   "00 00 00 15  01 01 01 00 00 07 D0  00 01 70  00 09 02 00 09 FF EE 21 FF C6 03"},
+                   "00 00 00 15  02 01 01 00 00 07 D0  00 01 70  00 09 02 00 09 FF EE 21 FF C6 03"},
         RequestRow{"PortNameInUtf8", {LineKind::AskHeld, QStringLiteral("端"), {}, false, 0},
-                   "00 00 00 0E  01 00 00 00 00 00 00  00 03 E7 AB AF  00 00"}),
+                   "00 00 00 0E  02 00 00 00 00 00 00  00 03 E7 AB AF  00 00"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct MalformedRow {
@@ -83,19 +83,19 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         MalformedRow{"Empty", "", Decoded<LineRequest>::State::NeedMore},
         MalformedRow{"HalfALengthPrefix", "00 00", Decoded<LineRequest>::State::NeedMore},
-        MalformedRow{"TruncatedBody", "00 00 00 0B  01 00 00 00 00 00 00  00 00", Decoded<LineRequest>::State::NeedMore},
+        MalformedRow{"TruncatedBody", "00 00 00 0B  02 00 00 00 00 00 00  00 00", Decoded<LineRequest>::State::NeedMore},
         MalformedRow{"LongerThanAllowed", "00 10 00 00", Decoded<LineRequest>::State::Malformed},
-        MalformedRow{"PortLongerThanBody", "00 00 00 0B  01 00 00 00 00 00 00  00 05 00 00",
+        MalformedRow{"PortLongerThanBody", "00 00 00 0B  02 00 00 00 00 00 00  00 05 00 00",
                      Decoded<LineRequest>::State::Malformed},
-        MalformedRow{"BytesAfterTheFields", "00 00 00 0C  01 00 00 00 00 00 00  00 00 00 00 FF",
+        MalformedRow{"BytesAfterTheFields", "00 00 00 0C  02 00 00 00 00 00 00  00 00 00 00 FF",
                      Decoded<LineRequest>::State::Malformed},
-        MalformedRow{"UnknownVersion", "00 00 00 0B  02 00 00 00 00 00 00  00 00 00 00",
+        MalformedRow{"UnknownVersion", "00 00 00 0B  03 00 00 00 00 00 00  00 00 00 00",
                      Decoded<LineRequest>::State::Malformed},
-        MalformedRow{"UnknownKind", "00 00 00 0B  01 07 00 00 00 00 00  00 00 00 00",
+        MalformedRow{"UnknownKind", "00 00 00 0B  02 07 00 00 00 00 00  00 00 00 00",
                      Decoded<LineRequest>::State::Malformed},
-        MalformedRow{"UnknownFlag", "00 00 00 0B  01 01 02 00 00 00 00  00 00 00 00",
+        MalformedRow{"UnknownFlag", "00 00 00 0B  02 01 02 00 00 00 00  00 00 00 00",
                      Decoded<LineRequest>::State::Malformed},
-        MalformedRow{"QuestionWithAFrame", "00 00 00 0C  01 00 00 00 00 00 00  00 00 00 01 02",
+        MalformedRow{"QuestionWithAFrame", "00 00 00 0C  02 00 00 00 00 00 00  00 00 00 01 02",
                      Decoded<LineRequest>::State::Malformed}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -131,22 +131,36 @@ TEST_P(ResponseBytes, EncodeAndDecode)
 
 INSTANTIATE_TEST_SUITE_P(
     Responses, ResponseBytes,
-    ::testing::Values(ResponseRow{"Held", {LineStatus::Held, 0, {}}, "00 00 00 05 01 00 00 00 00"},
-                      ResponseRow{"AnsweredByFive", {LineStatus::Answered, 5, {}}, "00 00 00 05 01 03 05 00 00"},
-                      ResponseRow{"WriteFailedWithDetail", {LineStatus::WriteFailed, 0, QStringLiteral("断")},
-                                  "00 00 00 08 01 05 00 00 03 E6 96 AD"}),
+    ::testing::Values(
+        ResponseRow{"Held", {LineStatus::Held, 0, {}}, "00 00 00 12  02 00 00 00  00 00 00 00 00 00 00 00 00 00 00 00  00 00"},
+        ResponseRow{"AnsweredByFive", {LineStatus::Answered, 5, {}},
+                    "00 00 00 12  02 03 05 00  00 00 00 00 00 00 00 00 00 00 00 00  00 00"},
+        // The window's port took 3 of the 9 bytes: the kind and the counts come across whole.
+        ResponseRow{"WriteFailedWithDetail",
+                    {LineStatus::WriteFailed, 0, QStringLiteral("断"), line::WriteFailure::NotAccepted, 9, 3, 0},
+                    "00 00 00 15  02 05 00 04  00 00 00 09 00 00 00 03 00 00 00 00  00 03 E6 96 AD"},
+        ResponseRow{"StuckWithBytesLeft", {LineStatus::WriteFailed, 0, {}, line::WriteFailure::NotDrained, 142, 142, 100},
+                    "00 00 00 12  02 05 00 05  00 00 00 8E 00 00 00 8E 00 00 00 64  00 00"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ResponseDecoding, RefusesWhatNoWindowSends)
 {
-    EXPECT_EQ(share::decodeResponse(hex("00 00 00 05 01 09 00 00 00")).state, Decoded<LineResponse>::State::Malformed)
+    const auto state = [](const char* bytes) { return share::decodeResponse(hex(bytes)).state; };
+    EXPECT_EQ(state("00 00 00 12  02 09 00 00  00 00 00 00 00 00 00 00 00 00 00 00  00 00"),
+              Decoded<LineResponse>::State::Malformed)
         << "unknown status";
-    EXPECT_EQ(share::decodeResponse(hex("00 00 00 05 09 00 00 00 00")).state, Decoded<LineResponse>::State::Malformed)
-        << "unknown version";
-    EXPECT_EQ(share::decodeResponse(hex("00 00 00 05 01 03 05 00 04")).state, Decoded<LineResponse>::State::Malformed)
+    EXPECT_EQ(state("00 00 00 12  02 05 00 09  00 00 00 00 00 00 00 00 00 00 00 00  00 00"),
+              Decoded<LineResponse>::State::Malformed)
+        << "unknown write failure";
+    EXPECT_EQ(state("00 00 00 12  01 00 00 00  00 00 00 00 00 00 00 00 00 00 00 00  00 00"),
+              Decoded<LineResponse>::State::Malformed)
+        << "the first version, which carried no write failure";
+    EXPECT_EQ(state("00 00 00 05  01 05 00 00 00"), Decoded<LineResponse>::State::Malformed)
+        << "a first version's response";
+    EXPECT_EQ(state("00 00 00 12  02 03 05 00  00 00 00 00 00 00 00 00 00 00 00 00  00 04"),
+              Decoded<LineResponse>::State::Malformed)
         << "detail longer than the body";
-    EXPECT_EQ(share::decodeResponse(hex("00 00 00 05 01 03")).state, Decoded<LineResponse>::State::NeedMore)
-        << "truncated";
+    EXPECT_EQ(state("00 00 00 12  02 03"), Decoded<LineResponse>::State::NeedMore) << "truncated";
 }
 
 } // namespace

@@ -6,7 +6,9 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <ostream>
+#include <vector>
 
 namespace sendtable {
 
@@ -66,6 +68,13 @@ inline std::vector<SendRow> sendRows()
           " 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
           " 6F 03"}},
     };
+}
+
+// The row of that name (it must be in the table).
+inline const SendRow& sendRow(const char* name)
+{
+    static const std::vector<SendRow> rows = sendRows();
+    return *std::find_if(rows.begin(), rows.end(), [name](const SendRow& row) { return QByteArray(row.name) == name; });
 }
 
 } // namespace sendtable

@@ -132,6 +132,47 @@ class WeatherCut(PageTest):
         self.assertEqual(record_of(self.service.content_bytes())[524:544], '多云转晴有雨'.ljust(20))
 
 
+class Temperatures(PageTest):
+    def preview_cells(self, area):
+        """The cell codes the preview draws for an area, once it answers for what was typed; a
+        segment drawn lit is a 0 bit of its cell's code."""
+        self.until(lambda: not self.script('return previewRunning'), 'the preview of what was typed')
+        return self.script("""
+            return [...document.querySelectorAll(`#preview-${arguments[0]} .cell`)].map((cell) =>
+                [...cell.children].reduce((code, part, bit) => part.classList.contains('on') ? code : code | (1 << bit), 0));""",
+                           area)
+
+    def retype(self, element_id, text):
+        """Replaces the field's text as an operator does, with the keys, so that emptying it is an
+        input too."""
+        field = self.element(element_id)
+        field.send_keys(Keys.CONTROL, 'a')
+        field.send_keys(Keys.BACKSPACE)
+        if text:
+            field.send_keys(text)
+
+    def test_temperatures(self):
+        """The preview shows the temperature cells that the board then gets, also where the content
+        file's two characters pad a one-digit temperature with a blank."""
+        self.log_in()
+        self.type_into('device', '7')
+        for low, high, cells in [('5', '9', '92 FF 90 FF'), ('12', '18', 'F9 A4 F9 80'),
+                                 ('-5', '3', 'BF 92 B0 FF'), ('', '', 'FF FF FF FF')]:
+            with self.subTest(low=low, high=high):
+                self.retype('weather.low', low)
+                self.retype('weather.high', high)
+                shown = self.preview_cells('temperature')
+                self.button('发送天气预报').click()
+                frame = bytes.fromhex(self.board.frame()['bytes'])
+                dots = bytes.fromhex(self.board.frame()['bytes'])
+                self.assertEqual(self.result_of('发送天气预报').text, '已发送。')
+                # Area 104 (00 68), 4 cells, then the weather's dots.
+                self.assertEqual(frame[:10], bytes.fromhex('02 00 10 07 EE 25 00 68 00 04'))
+                self.assertEqual(len(dots), 142)
+                self.assertEqual(frame[10:14], bytes.fromhex(cells))
+                self.assertEqual(shown, list(frame[10:14]))
+
+
 class BadValues(PageTest):
     def test_bad_values(self):
         """A value the board cannot show, or a device number out of range, is shown beside its field

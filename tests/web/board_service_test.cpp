@@ -7,6 +7,7 @@
 #include "support/device_servers.h"
 #include "support/files.h"
 #include "support/hex.h"
+#include "support/pty_pair.h"
 #include "web_clients.h"
 
 #include "serial/vor_ms_comm.h"
@@ -18,10 +19,17 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <ostream>
 
 #include <sysexits.h>
 
@@ -356,6 +364,102 @@ TEST_F(ServiceOnABoard, AnswersKeepTheContentFilesFolderToTheLog)
     EXPECT_TRUE(service.errors().contains(contentPath));
 }
 
+
+// A device server of the test's own: a plain TCP listener that keeps every byte it is sent, from
+// every connection in turn, and closes its side when the client has closed its own.
+class PlainListener : public QObject {
+public:
+    PlainListener()
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { m_received += socket->readAll(); });
+                connect(socket, &QTcpSocket::readChannelFinished, this, [this, socket] {
+                    m_received += socket->readAll();
+                    socket->disconnectFromHost();
+                });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+    quint16 port() const { return m_server.serverPort(); }
+    const QByteArray& received() const { return m_received; }
+
+private:
+    QTcpServer m_server;
+    QByteArray m_received;
+};
+
+struct DeviceServerRow {
+    const char* name;
+    const char* accepter; // ser2net's accepter; null: the test's own plain listener
+    const char* scheme;
+};
+
+void PrintTo(const DeviceServerRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+const DeviceServerRow kDeviceServers[] = {
+    {"Rfc2217", "telnet(rfc2217),tcp", "rfc2217"},
+    {"RawTcp", "tcp", "tcp"},
+    {"PlainListener", nullptr, "tcp"},
+};
+
+// Sends at the pace of a script or of an operator who clicks rooms and then rates: about one a
+// second, so that many of them come while the service ends the connection of the one before.
+class ServiceOnADeviceServer : public ::testing::TestWithParam<DeviceServerRow> {};
+
+TEST_P(ServiceOnADeviceServer, SendsAboutASecondApartAreNeverRefusedAndEveryFrameArrives)
+{
+    constexpr int kSends = 40;
+    const sendtable::SendRow& rooms = sendtable::sendRow("RoomRatesEightCells");
+    const QByteArray frame = hex(rooms.frames.front());
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString contentPath = dir.filePath(QStringLiteral("VorFjp.ini"));
+    testsupport::writeFile(contentPath, rooms.pieces.fileBytes());
+
+    PtyPair cable;
+    std::unique_ptr<e2etest::BoardLine> line;
+    testsupport::Ser2net server;
+    PlainListener listener;
+    quint16 serverPort = listener.port();
+    if (GetParam().accepter) {
+        ASSERT_TRUE(cable.start()) << cable.errorString().toStdString();
+        line = std::make_unique<e2etest::BoardLine>(cable.linkB());
+        ASSERT_TRUE(line->isOpen());
+        ASSERT_TRUE(server.start(QString::fromLatin1(GetParam().accepter), cable.deviceA(), QStringLiteral("57600n81")))
+            << server.errorString().toStdString();
+        serverPort = server.port();
+    }
+    ASSERT_NE(serverPort, 0);
+    const auto received = [&] { return line ? line->received() : listener.received(); };
+
+    WebProcess service;
+    ASSERT_TRUE(service.start(QStringLiteral("%1://127.0.0.1:%2").arg(QLatin1String(GetParam().scheme)).arg(serverPort),
+                              contentPath))
+        << service.errors().toStdString();
+    QStringList refused;
+    for (int send = 0; send < kSends; ++send) {
+        // The pace is what is under test, not a wait for something to happen.
+        if (send > 0)
+            QTest::qWait(int(QRandomGenerator::global()->bounded(900, 1121)));
+        const CurlAnswer sent = curl(service.port(), QStringLiteral("/api/send/rooms"),
+                                     jsonRequest(QStringLiteral("POST"), QByteArrayLiteral("{\"device\": ") + rooms.device + "}"));
+        if (sent.status != 200)
+            refused << QStringLiteral("send %1: %2 %3").arg(send).arg(sent.status).arg(QString::fromUtf8(sent.body));
+    }
+    EXPECT_TRUE(refused.isEmpty()) << refused.join(u'\n').toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return received().size() >= frame.size() * kSends; }, webtest::kWaitMs));
+    EXPECT_EQ(received().toHex(' ').toStdString(), frame.repeated(kSends).toHex(' ').toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(Paced, ServiceOnADeviceServer, ::testing::ValuesIn(kDeviceServers),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // With the window holding the port, the service's frames go out through it.
 class ServiceBesideTheWindow : public e2etest::BoardOnTheLine {
 };
@@ -376,6 +480,32 @@ TEST_F(ServiceBesideTheWindow, SendGoesThroughTheWindowsPort)
     EXPECT_TRUE(lineCarriedOnly(hex("02 00 18 01 EE 25 01 00 00 0C F9 A4 30 99 92 82 F9 A4 30 80 80 80 D6 03")));
     EXPECT_TRUE(curl(service.port(), QStringLiteral("/api/status")).json()[QStringLiteral("throughWindow")].toBool());
     EXPECT_TRUE(form->vorMsComm().portOpen()) << "the window keeps its port";
+    EXPECT_TRUE(boxes.seen().empty());
+}
+
+// A connection test lent the window's port waits for a board that never answers: meanwhile the
+// service goes on answering, and the test ends as no answer once the wait is over.
+TEST_F(ServiceBesideTheWindow, AnswersTheStatusWhileABorrowedTestAwaitsTheBoard)
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    ASSERT_FALSE(runtime.isEmpty());
+    options.lineSocketPath = runtime + QStringLiteral("/VorFJP.line");
+    startProgram();
+    click("OpenRs232Command");
+    ASSERT_TRUE(form->vorMsComm().portOpen());
+
+    WebProcess service;
+    ASSERT_TRUE(service.start(pty.linkA(), contentPath)) << service.errors().toStdString();
+    webtest::Curl test(service.port(), QStringLiteral("/api/send/test"), jsonRequest(QStringLiteral("POST"), "{}"));
+    ASSERT_TRUE(board->waitForBytes(9, webtest::kWaitMs)) << "the test frame is on the line";
+    const CurlAnswer status = curl(service.port(), QStringLiteral("/api/status"));
+    EXPECT_EQ(status.status, 200);
+    EXPECT_TRUE(status.json()[QStringLiteral("sending")].toBool()) << "answered while the test awaits the board";
+    EXPECT_TRUE(status.json()[QStringLiteral("throughWindow")].toBool());
+
+    const CurlAnswer tested = test.finish();
+    EXPECT_EQ(tested.status, 504) << tested.body.toStdString();
+    EXPECT_EQ(tested.json()[QStringLiteral("problem")].toString(), QStringLiteral("no-answer"));
     EXPECT_TRUE(boxes.seen().empty());
 }
 
