@@ -400,6 +400,9 @@ public:
                                                [this](const QJsonValue& v, const QString& p) { return localDateTime(v, p); });
             if (rule.override_ && rule.override_->first >= rule.override_->second)
                 fail(join(at, QStringLiteral("to")), QStringLiteral("临时时段的结束须晚于开始。"));
+            else if (rule.override_ && rule.override_->second - rule.override_->first > kMaxOverrideDays * kMinutesPerDay)
+                fail(join(at, QStringLiteral("to")),
+                     QStringLiteral("临时时段最长 %1 天。更长的时段请用季节（season）或日期（dates）。").arg(kMaxOverrideDays));
         }
         if (!anyCondition)
             fail(path, QStringLiteral("规则须至少有一个条件：weekly、season、dates 或 override。"));
@@ -625,6 +628,8 @@ ParseResult parseSchedule(const QJsonObject& json, const ValueCheck& check)
             read.fail(QStringLiteral("rules"), QStringLiteral("rules 须为数组，这里是%1。").arg(jsonKind(rules)));
         } else {
             const QJsonArray list = rules.toArray();
+            if (list.size() > kMaxRules)
+                read.fail(QStringLiteral("rules"), QStringLiteral("最多 %1 条规则，这里有 %2 条。").arg(kMaxRules).arg(list.size()));
             QSet<QString> ids;
             for (qsizetype i = 0; i < list.size(); ++i) {
                 const QString at = join(QStringLiteral("rules"), i);

@@ -124,6 +124,11 @@ struct Clash {
 // an empty text when the value may stand.
 using ValueCheck = std::function<QString(storage::Field field, const QString& value)>;
 
+// Bounds that keep the clash check quick on any input: it compares every pair of rules, and
+// two overrides day by day.
+inline constexpr int kMaxRules = 200;
+inline constexpr int kMaxOverrideDays = 400;
+
 struct ParseResult {
     std::optional<Schedule> schedule; // set only when there is neither an error nor a clash
     std::vector<FieldError> errors;

@@ -189,7 +189,7 @@ QString appendHistory(const QString& contentPath, const QJsonObject& entry)
     lines.removeIf([](const QByteArray& line) { return !QJsonDocument::fromJson(line).isObject(); });
     lines.append(QJsonDocument(entry).toJson(QJsonDocument::Compact));
     if (lines.size() > kHistoryEntries)
-        lines.erase(lines.begin(), lines.end() - kHistoryEntries);
+        lines.remove(0, lines.size() - kHistoryEntries);
     return writeWhole(path, lines.join('\n') + '\n');
 }
 

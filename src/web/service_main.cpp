@@ -9,6 +9,7 @@
 #include "share/share_socket.h"
 #include "storage/content_location.h"
 #include "web/engine_service.h"
+#include "web/schedule_service.h"
 #include "web/web_service.h"
 #include "web/web_text.h"
 
@@ -47,6 +48,8 @@ int runService(const WebOptions& options)
     EngineService board(std::move(setup));
     const page::PageFiles page;
     WebService service(board, page);
+    ScheduleService schedules({contentPath});
+    service.setScheduleService(&schedules);
     if (const std::optional<QString> failed = service.listen(options.listen, options.allowHosts)) {
         err << "vorfjp-web: " << *failed << Qt::endl;
         return kUnavailable;

@@ -30,6 +30,8 @@ public:
     std::optional<QString> listen(const ListenAddress& listen, const QStringList& allowHosts);
     quint16 port() const;
     bool passwordRequired() const;
+    // The schedule endpoints' side; it must outlive the service.
+    void setScheduleService(ScheduleService* schedule);
 
 private:
     // Declared in this order so that the server, and with it every connection, goes first.

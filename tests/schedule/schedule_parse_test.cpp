@@ -2,6 +2,8 @@
 
 #include "schedule_support.h"
 
+#include <QJsonArray>
+
 namespace {
 
 using schedule::parseSchedule;
@@ -42,6 +44,9 @@ TEST(ParseSchedule, RefusesEachBadValueAtItsField)
          {"rules.1.override.to"}},
         {R"({"plans": {"p": {"rooms": ["1"]}}, "rules": [{"id": "a", "plan": "p", "override": {"from": "2026-12-17 12:00", "to": "2026-12-18T12:00"}}]})",
          {"rules.1.override.from"}},
+        {R"({"plans": {"p": {"rooms": ["1"]}}, "rules": [{"id": "a", "plan": "p",
+             "override": {"from": "2026-01-01T00:00", "to": "2027-02-05T00:01"}}]})",
+         {"rules.1.override.to"}},
         {R"({"plans": {"p": {"rooms": ["1"]}}, "rules": [{"id": "a", "plan": "p", "dates": ["01-01"], "enabled": "no"}]})",
          {"rules.1.enabled"}},
         {R"({"plans": {"p": {"rooms": ["1"]}}, "rules": [{"id": "a", "plan": "p"}]})", {"rules.1"}},
@@ -63,6 +68,19 @@ TEST(ParseSchedule, RefusesEachBadValueAtItsField)
         for (const schedule::FieldError& error : result.errors)
             EXPECT_FALSE(error.message.isEmpty()) << row.json;
     }
+}
+
+TEST(ParseSchedule, RefusesMoreRulesThanTheClashCheckIsBoundedFor)
+{
+    QJsonArray rules;
+    for (int i = 0; i <= schedule::kMaxRules; ++i)
+        rules.append(QJsonObject {{"id", QString::number(i)}, {"plan", "p"}, {"enabled", false}, {"dates", QJsonArray {"01-01"}}});
+    QJsonObject json = jsonOf(R"({"plans": {"p": {"rooms": ["1"]}}})");
+    json.insert(QStringLiteral("rules"), rules);
+    EXPECT_EQ(fieldsOf(parseSchedule(json)), QStringList({"rules"}));
+    rules.removeLast();
+    json.insert(QStringLiteral("rules"), rules);
+    EXPECT_TRUE(parseSchedule(json).schedule.has_value());
 }
 
 TEST(ParseSchedule, PlanValuesGoThroughTheGivenCheckAtTheirContentKeys)
