@@ -75,8 +75,11 @@ std::optional<QString> queryValue(const HttpFields& query, QByteArrayView name)
 }
 
 // A time as the endpoints take it; nullopt when it is none.
-std::optional<qint64> instantOf(const schedule::LocalClock& clock, const QString& text)
+std::optional<qint64> instantOf(const schedule::LocalClock& clock, QString text)
 {
+    // A "+" typed into a query as it stands arrives as a blank (form encoding).
+    static const QRegularExpression blankOffset(QStringLiteral(" ([0-9]{2}:[0-9]{2})$"));
+    text.replace(blankOffset, QStringLiteral("+\\1"));
     static const QRegularExpression local(
         QStringLiteral("^([0-9]{4})-([0-9]{2})-([0-9]{2})T([01][0-9]|2[0-3]):([0-5][0-9])(?::([0-5][0-9]))?$"));
     if (const QRegularExpressionMatch match = local.match(text); match.hasMatch()) {

@@ -94,7 +94,8 @@ TEST(ScheduleApi, StoresChecksAndResolvesTheScheduleBesideTheContentFile)
     EXPECT_EQ(get(QStringLiteral("/api/schedule")).json().value("revision").toInt(), 1);
 
     // Saturday evening, asked in the schedule's zone and with an offset.
-    for (const QString& time : {QStringLiteral("2026-12-19T20:00"), QStringLiteral("2026-12-19T12:00:00Z")}) {
+    for (const QString& time : {QStringLiteral("2026-12-19T20:00"), QStringLiteral("2026-12-19T12:00:00Z"),
+                                QStringLiteral("2026-12-19T20:00:00%2B08:00"), QStringLiteral("2026-12-19T20:00+08:00")}) {
         answer = get(QStringLiteral("/api/schedule/at?time=") + time);
         ASSERT_EQ(answer.status, 200) << time.toStdString();
         const QJsonObject at = answer.json();
