@@ -74,12 +74,4 @@ TEST(LocalClock, AnInstantInTheSecondRunOfARepeatedHourStaysAtTheEndOfTheFirstRu
     }
 }
 
-TEST(LocalClock, MinuteOfWeekCountsFromMonday)
-{
-    EXPECT_EQ(schedule::minuteOfWeek(local("2026-12-21T00:00")), 0); // a Monday
-    EXPECT_EQ(schedule::minuteOfWeek(local("2026-12-25T18:00")), 4 * 1440 + 18 * 60);
-    EXPECT_EQ(schedule::minuteOfWeek(local("2026-12-27T23:59")), 7 * 1440 - 1);
-    EXPECT_EQ(schedule::minuteOfWeek(local("1969-12-29T00:00")), 0); // before the count's start
-}
-
 } // namespace
