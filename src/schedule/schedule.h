@@ -18,7 +18,9 @@
 //             which must hold; a span may wrap past Sunday ("sun 22:00" to "mon 06:00");
 //   season    whole days from MM-DD to MM-DD, both inclusive, wrapping past New Year when from > to;
 //   dates     whole days, MM-DD every year or YYYY-MM-DD once, one of which must hold;
-//   override  local date-times "YYYY-MM-DDTHH:MM", from inclusive to exclusive.
+//   override  local date-times "YYYY-MM-DDTHH:MM", from inclusive to exclusive, at most
+//             kMaxOverrideDays long.
+// Years lie between 1970 and 2199.
 // Its level is its most specific condition (override > dates > season > weekly): a season
 // narrowed by weekly spans is a season rule. All times are wall-clock times of the schedule's zone.
 #include "schedule/local_time.h"
@@ -146,8 +148,10 @@ QJsonObject scheduleJson(const Schedule& schedule);
 
 // Every pair of enabled rules of one level that can hold at the same moment and whose plans set
 // a common area. Exact for the wall clock: "mon 06:00"-"fri 18:00" and "fri 18:00"-"mon 06:00"
-// never meet; a season and a weekday span always do, since each day of a season falls on every
-// weekday in some year.
+// never meet; the winter weekends (season 12-20..01-06 with "sat 00:00"-"mon 00:00") meet a
+// January season, since each day of a season falls on every weekday in some year; a date given
+// with its year meets a weekly span only on its own weekday. An hour that daylight saving skips
+// is not looked at: rules that would meet only there are still refused.
 std::vector<Clash> findClashes(const Schedule& schedule);
 
 } // namespace schedule
