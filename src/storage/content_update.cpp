@@ -6,51 +6,12 @@
 #include <QFileInfo>
 
 #ifndef Q_OS_WIN
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace storage {
 
 namespace {
-
-// Holds the writers' lock for as long as it lives.
-class WriterLock {
-public:
-    explicit WriterLock(const QString& contentPath)
-    {
-#ifndef Q_OS_WIN
-        m_fd = ::open(QFile::encodeName(contentLockPath(contentPath)).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
-#endif
-    }
-    ~WriterLock()
-    {
-#ifndef Q_OS_WIN
-        if (m_fd >= 0)
-            ::close(m_fd); // releases the lock
-#endif
-    }
-    WriterLock(const WriterLock&) = delete;
-    WriterLock& operator=(const WriterLock&) = delete;
-
-    bool held() const
-    {
-#ifdef Q_OS_WIN
-        return true;
-#else
-        return m_fd >= 0;
-#endif
-    }
-
-private:
-    int m_fd = -1;
-};
 
 struct Current {
     std::optional<BoardContent> content;
@@ -83,11 +44,6 @@ ContentStamp contentStamp(const QString& path)
         return {};
     return {qint64(file.st_ino), qint64(file.st_size), qint64(file.st_mtim.tv_sec) * 1000000000 + file.st_mtim.tv_nsec};
 #endif
-}
-
-QString contentLockPath(const QString& contentPath)
-{
-    return contentPath + QStringLiteral(".lock");
 }
 
 bool fieldDiffers(const BoardContent& a, const BoardContent& b, Field field)

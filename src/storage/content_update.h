@@ -3,9 +3,8 @@
 // it here: under one lock, from the file as it stands, and only in the fields it changes, so that
 // two writers never lose each other's change and the file is always one whole record.
 //
-// The lock is an exclusive flock() on "<content file>.lock" beside the file, held from reading
-// the file to putting the new one in place (readers need none: the file is only ever replaced
-// whole). A writer holds it for the time of one small file write.
+// The lock is the writers' lock (storage/writer_lock.h), held from reading the file to putting
+// the new one in place. A writer holds it for the time of one small file write.
 //
 // Example: vorfjp-send set rooms.1=688
 //   updateContentFile(path, [](const BoardContent* current) {
@@ -16,6 +15,7 @@
 // rewrites characters 125-128 of the record as " 688" and leaves every other character as it was.
 #include "storage/board_content.h"
 #include "storage/content_file.h"
+#include "storage/writer_lock.h"
 
 #include <QString>
 
@@ -51,8 +51,6 @@ struct UpdateResult {
 // hand-written number forms (" 40 ") included. Nothing is written when nothing differs, or
 // when the change gives nullopt.
 UpdateResult updateContentFile(const QString& path, const ContentChange& change);
-
-QString contentLockPath(const QString& contentPath);
 
 // Whether the two contents hold different values in the field: numbers as numbers, texts as
 // their characters.

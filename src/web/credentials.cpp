@@ -173,15 +173,22 @@ NewToken storeNewToken(const QString& path, const QString& name)
     return {token, QString(), false};
 }
 
-bool tokenMatches(const QString& path, QByteArrayView token)
+std::optional<QString> tokenName(const QString& path, QByteArrayView token)
 {
     if (token.isEmpty())
-        return false;
+        return std::nullopt;
     const QByteArray hash = secretHash(token);
-    bool matched = false;
-    for (const StoredToken& stored : readTokens(path))
-        matched |= sodium_memcmp(stored.hash.constData(), hash.constData(), size_t(kHashBytes)) == 0;
-    return matched;
+    std::optional<QString> name;
+    for (const StoredToken& stored : readTokens(path)) {
+        if (sodium_memcmp(stored.hash.constData(), hash.constData(), size_t(kHashBytes)) == 0)
+            name = QString::fromUtf8(stored.name);
+    }
+    return name;
+}
+
+bool tokenMatches(const QString& path, QByteArrayView token)
+{
+    return tokenName(path, token).has_value();
 }
 
 QByteArray randomSecret()

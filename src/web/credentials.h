@@ -61,6 +61,8 @@ struct NewToken {
 NewToken storeNewToken(const QString& path, const QString& name);
 // Whether token is one of the stored tokens; every stored hash is compared in constant time.
 bool tokenMatches(const QString& path, QByteArrayView token);
+// The name the token was made for, when it is one of the stored tokens (compared as above).
+std::optional<QString> tokenName(const QString& path, QByteArrayView token);
 
 // A fresh random 256-bit secret as 43 characters of URL-safe base64 without padding: a token or
 // a session id.

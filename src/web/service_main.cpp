@@ -12,6 +12,7 @@
 #include "web/engine_service.h"
 #include "web/tls_certificate.h"
 #include "web/mqtt_service.h"
+#include "web/schedule_service.h"
 #include "web/web_service.h"
 #include "web/web_text.h"
 
@@ -97,6 +98,8 @@ int runService(const WebOptions& options)
     settings.trustedProxy = options.trustProxy;
     settings.api.contentPath = contentPath;
     WebService service(board, page, settings);
+    ScheduleService schedules({contentPath});
+    service.setScheduleService(&schedules);
     if (const std::optional<QString> failed = service.listen(options.listen, options.allowHosts, certificate.credentials)) {
         err << "vorfjp-web: " << *failed << Qt::endl;
         return kUnavailable;

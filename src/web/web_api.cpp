@@ -209,7 +209,20 @@ QJsonValue changedTexts(const QJsonValue& value, const std::function<QString(QSt
 
 } // namespace
 
-enum class WebApi::Endpoint { Content, Preview, Send, Status, Login, Logout, Page };
+enum class WebApi::Endpoint {
+    Content,
+    Preview,
+    Send,
+    Status,
+    Login,
+    Logout,
+    Schedule,
+    ScheduleCheck,
+    ScheduleAt,
+    ScheduleTimeline,
+    ScheduleHistory,
+    Page,
+};
 
 struct WebApi::Route {
     Endpoint endpoint;
@@ -228,6 +241,16 @@ std::optional<WebApi::Route> WebApi::routeOf(const QByteArray& path)
         return Route{Endpoint::Status, "GET, HEAD", true};
     if (path == "/api/login")
         return Route{Endpoint::Login, "POST", false};
+    if (path == "/api/schedule")
+        return Route{Endpoint::Schedule, "GET, HEAD, PUT", true};
+    if (path == "/api/schedule/check")
+        return Route{Endpoint::ScheduleCheck, "POST", true};
+    if (path == "/api/schedule/at")
+        return Route{Endpoint::ScheduleAt, "GET, HEAD", true};
+    if (path == "/api/schedule/timeline")
+        return Route{Endpoint::ScheduleTimeline, "GET, HEAD", true};
+    if (path == "/api/schedule/history")
+        return Route{Endpoint::ScheduleHistory, "GET, HEAD", true};
     if (path == "/api/logout")
         return Route{Endpoint::Logout, "POST", false};
     if (path.startsWith(kSendPrefix)) {
@@ -275,6 +298,11 @@ bool WebApi::passwordRequired() const
     return m_passwordRequired;
 }
 
+void WebApi::setScheduleService(ScheduleService* schedule)
+{
+    m_schedule = schedule;
+}
+
 HttpResponse WebApi::refusal(Refusal refusal)
 {
     switch (refusal) {
@@ -305,7 +333,7 @@ void WebApi::handle(const HttpRequest& request, const Answer& answer)
     if (!allows(route->allow, request.method))
         return once(failure(Problem::MethodNotAllowed, QString::fromLatin1(route->allow),
                             {{"Allow", route->allow.toByteArray()}}));
-    const bool changesState = request.method == "POST" || request.method == "PATCH";
+    const bool changesState = request.method == "POST" || request.method == "PATCH" || request.method == "PUT";
     if (changesState && originForeign(request))
         return once(failure(Problem::ForeignOrigin));
     if (route->needsLogin && m_passwordRequired && !authorized(request))
@@ -362,8 +390,35 @@ void WebApi::serve(Endpoint endpoint, const HttpRequest& request, const QJsonObj
         if (const std::optional<QByteArray> id = request.cookie(kSessionCookie))
             m_sessions.close(*id);
         return answer(json(200, {{QStringLiteral("ok"), true}}, {{"Set-Cookie", sessionCookie({}, 0s, request.secure)}}));
+    case Endpoint::Schedule:
+    case Endpoint::ScheduleCheck:
+    case Endpoint::ScheduleAt:
+    case Endpoint::ScheduleTimeline:
+    case Endpoint::ScheduleHistory:
+        return serveSchedule(endpoint, request, body, answer);
     case Endpoint::Page:
         return answer(page(request));
+    }
+}
+
+void WebApi::serveSchedule(Endpoint endpoint, const HttpRequest& request, const QJsonObject& body, const Answer& answer)
+{
+    if (!m_schedule)
+        return answer(failure(Problem::NotFound));
+    const auto reply = [&answer](const ServiceAnswer& service) { answer(json(service.httpStatus, service.body)); };
+    switch (endpoint) {
+    case Endpoint::Schedule:
+        return reply(request.method == "PUT" ? m_schedule->store(body, requester(request)) : m_schedule->schedule());
+    case Endpoint::ScheduleCheck:
+        return reply(m_schedule->check(body));
+    case Endpoint::ScheduleAt:
+        return reply(m_schedule->at(request.query));
+    case Endpoint::ScheduleTimeline:
+        return reply(m_schedule->timeline(request.query));
+    case Endpoint::ScheduleHistory:
+        return reply(m_schedule->history());
+    default:
+        return answer(failure(Problem::NotFound));
     }
 }
 
@@ -459,6 +514,21 @@ bool WebApi::authorized(const HttpRequest& request)
     }
     const std::optional<QByteArray> session = request.cookie(kSessionCookie);
     return session && m_sessions.isOpen(*session, storedPassword(m_credentials.password).generation);
+}
+
+QString WebApi::requester(const HttpRequest& request)
+{
+    if (const std::optional<QByteArray> authorization = request.header("Authorization")) {
+        constexpr QByteArrayView kBearer = "bearer ";
+        if (authorization->size() > kBearer.size()
+            && QByteArrayView(*authorization).first(kBearer.size()).compare(kBearer, Qt::CaseInsensitive) == 0) {
+            if (const std::optional<QString> name = tokenName(m_credentials.tokens, authorization->mid(kBearer.size()).trimmed()))
+                return QStringLiteral("token ") + *name;
+        }
+    }
+    if (const std::optional<QByteArray> session = request.cookie(kSessionCookie); session && m_sessions.isOpen(*session))
+        return QStringLiteral("page session");
+    return QStringLiteral("no login");
 }
 
 HttpResponse WebApi::page(const HttpRequest& request) const

@@ -7,9 +7,9 @@
 //   Host is not one of the accepted hosts                       421 wrong-host
 //   /api/… path that is no endpoint; a missing file            404 not-found
 //   method the endpoint does not take                          405 method-not-allowed, with Allow
-//   POST or PATCH whose Origin is another site                 403 foreign-origin
+//   POST, PUT or PATCH whose Origin is another site            403 foreign-origin
 //   a password is set, the endpoint needs login, no credentials 401 unauthorized
-//   POST or PATCH without Content-Type: application/json        415 unsupported-media-type
+//   POST, PUT or PATCH without Content-Type: application/json   415 unsupported-media-type
 //   a body that is not one JSON object (empty counts as {})     400 bad-json
 // Every failure's body is {"ok": false, "problem": KIND, "message": Chinese text for the operator}.
 //
@@ -19,6 +19,8 @@
 //   POST /api/preview          a draft, for the page
 //   POST /api/send/COMMAND     test|time|rooms|rates|weather, body {} or {"device": 0..255}
 //   GET  /api/status           port, send in progress, last sends
+//   GET, PUT /api/schedule     the schedule; POST /api/schedule/check; GET /api/schedule/at,
+//                              /api/schedule/timeline, /api/schedule/history: web/schedule_service.h
 //   POST /api/login            {"password": "…"}: a session cookie (no login needed); the
 //                              password is checked on the thread pool, a few at once (429
 //                              logins-busy beyond them), so that the rest is answered meanwhile
@@ -27,6 +29,7 @@
 #include "web/board_service.h"
 #include "web/credentials.h"
 #include "web/http_message.h"
+#include "web/schedule_service.h"
 #include "web/sessions.h"
 #include "web/static_files.h"
 
@@ -66,6 +69,8 @@ public:
     // (compared without regard to case); until they are set every request gets 421.
     void setAcceptedHosts(const QStringList& hosts);
     bool passwordRequired() const;
+    // Where the schedule endpoints go; until one is set they are not found (404).
+    void setScheduleService(ScheduleService* schedule);
 
     void handle(const HttpRequest& request, const Answer& answer);
     // The answer to a request the HTTP server refused itself.
@@ -79,6 +84,9 @@ private:
     bool hostAccepted(const HttpRequest& request) const;
     bool originForeign(const HttpRequest& request) const;
     bool authorized(const HttpRequest& request);
+    // Who makes the request, for the history: "token NAME", "page session" or "no login".
+    QString requester(const HttpRequest& request);
+    void serveSchedule(Endpoint endpoint, const HttpRequest& request, const QJsonObject& body, const Answer& answer);
     void serve(Endpoint endpoint, const HttpRequest& request, const QJsonObject& body, const Answer& answer);
     void login(const HttpRequest& request, const QJsonObject& body, const Answer& answer);
     void loginChecked(quint64 check, bool matched);
@@ -103,6 +111,7 @@ private:
     std::function<bool(const QString&, QByteArrayView)> m_passwordCheck;
     QString m_contentFolder; // absolute, with its final "/"
     QSet<QByteArray> m_hosts; // lower case
+    ScheduleService* m_schedule = nullptr;
     QHash<quint64, PendingLogin> m_pendingLogins; // by check number
     quint64 m_lastCheck = 0;
     // Last, so that it is gone first: it waits for the check under way, which answers to this.

@@ -38,6 +38,11 @@ quint16 WebService::port() const
     return m_server.port();
 }
 
+void WebService::setScheduleService(ScheduleService* schedule)
+{
+    m_api.setScheduleService(schedule);
+}
+
 bool WebService::passwordRequired() const
 {
     return m_api.passwordRequired();

@@ -33,6 +33,8 @@ public:
                                   const std::optional<TlsCredentials>& tls = std::nullopt);
     quint16 port() const;
     bool passwordRequired() const;
+    // The schedule endpoints' side; it must outlive the service.
+    void setScheduleService(ScheduleService* schedule);
 
 private:
     // Declared in this order so that the server, and with it every connection, goes first.
