@@ -526,7 +526,8 @@ QString WebApi::requester(const HttpRequest& request)
                 return QStringLiteral("token ") + *name;
         }
     }
-    if (const std::optional<QByteArray> session = request.cookie(kSessionCookie); session && m_sessions.isOpen(*session))
+    if (const std::optional<QByteArray> session = request.cookie(kSessionCookie);
+        session && m_sessions.isOpen(*session, storedPassword(m_credentials.password).generation))
         return QStringLiteral("page session");
     return QStringLiteral("no login");
 }

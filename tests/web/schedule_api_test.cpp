@@ -42,7 +42,8 @@ TEST(ScheduleApi, StoresChecksAndResolvesTheScheduleBesideTheContentFile)
     ASSERT_TRUE(dir.isValid());
     const QString content = dir.filePath(QStringLiteral("VorFjp.ini"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(VORFJP_SOURCE_DIR "/data/VorFjp.ini"), content));
-    const web::CredentialFiles files {dir.filePath(QStringLiteral("web-password")), dir.filePath(QStringLiteral("web-tokens"))};
+    const web::CredentialFiles files {dir.filePath(QStringLiteral("web-password")), dir.filePath(QStringLiteral("web-tokens")),
+                                     dir.filePath(QStringLiteral("web-tls.crt")), dir.filePath(QStringLiteral("web-tls.key"))};
     ASSERT_EQ(web::storePassword(files.password, "Zimmer 12 frei", web::PasswordCost::Minimal), std::nullopt);
     const web::NewToken token = web::storeNewToken(files.tokens, QStringLiteral("hotel-desk"));
     ASSERT_TRUE(token.token.has_value()) << token.error.toStdString();
