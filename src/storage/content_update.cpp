@@ -1,56 +1,14 @@
 #include "storage/content_update.h"
 
+#include "storage/file_platform.h"
 #include "storage/gbk.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-#ifndef Q_OS_WIN
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 namespace storage {
 
 namespace {
-
-// Holds the writers' lock for as long as it lives.
-class WriterLock {
-public:
-    explicit WriterLock(const QString& contentPath)
-    {
-#ifndef Q_OS_WIN
-        m_fd = ::open(QFile::encodeName(contentLockPath(contentPath)).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
-#endif
-    }
-    ~WriterLock()
-    {
-#ifndef Q_OS_WIN
-        if (m_fd >= 0)
-            ::close(m_fd); // releases the lock
-#endif
-    }
-    WriterLock(const WriterLock&) = delete;
-    WriterLock& operator=(const WriterLock&) = delete;
-
-    bool held() const
-    {
-#ifdef Q_OS_WIN
-        return true;
-#else
-        return m_fd >= 0;
-#endif
-    }
-
-private:
-    int m_fd = -1;
-};
 
 struct Current {
     std::optional<BoardContent> content;
@@ -74,15 +32,7 @@ Current readCurrent(const QString& path)
 
 ContentStamp contentStamp(const QString& path)
 {
-#ifdef Q_OS_WIN
-    const QFileInfo info(path);
-    return {-1, info.size(), info.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch() * 1000000};
-#else
-    struct stat file {};
-    if (::stat(QFile::encodeName(path).constData(), &file) != 0)
-        return {};
-    return {qint64(file.st_ino), qint64(file.st_size), qint64(file.st_mtim.tv_sec) * 1000000000 + file.st_mtim.tv_nsec};
-#endif
+    return fileStamp(path);
 }
 
 QString contentLockPath(const QString& contentPath)
@@ -97,7 +47,7 @@ bool fieldDiffers(const BoardContent& a, const BoardContent& b, Field field)
 
 UpdateResult updateContentFile(const QString& path, const ContentChange& change)
 {
-    const WriterLock lock(path);
+    const WriterLock lock(contentLockPath(path));
     if (!lock.held())
         return {std::nullopt, false,
                 QStringLiteral("无法锁定内容文件“%1”以便写入。请检查它所在的文件夹能否写入。").arg(contentLockPath(path)),
