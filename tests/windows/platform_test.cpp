@@ -56,8 +56,9 @@ TEST(WindowsGbk, CodePage936Cases)
     };
     for (const Case& c : cases) {
         EXPECT_TRUE(storage::fromGbk(c.bytes) == c.text) << c.bytes.toHex().constData();
-        if (c.text)
+        if (c.text) {
             EXPECT_EQ(storage::toGbk(*c.text), c.bytes) << c.bytes.toHex().constData();
+        }
     }
     // No best fit: a character GBK lacks is one "?", and is named.
     EXPECT_EQ(storage::toGbk(u"a\u00e4b\U0001F600c"), QByteArrayLiteral("a?b?c"));

@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
-#include <QTest>
 
 #include <cstdio>
 
@@ -36,8 +35,8 @@ int main(int argc, char** argv)
     }
     const apptest::MessageBoxWatcher boxes;
     port->setEditText(arguments[2]);
-    QTest::mouseClick(open, Qt::LeftButton);
-    QTest::mouseClick(send, Qt::LeftButton);
+    open->click();
+    send->click();
     for (const apptest::SeenBox& box : boxes.seen())
         std::fprintf(stderr, "message box: %s\n", qUtf8Printable(box.text));
     return boxes.seen().empty() ? 0 : 1;
