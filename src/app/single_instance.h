@@ -3,8 +3,10 @@
 // in the user's runtime directory on which the running instance holds an advisory lock; on
 // Windows a named mutex of the session. The system drops either when the process ends in any
 // way, so a run that crashed or was killed never blocks the next start. The lock file holds the
-// owner's process id, for the curious.
+// owner's process id, for the curious. One implementation per system: single_instance_posix.cpp,
+// single_instance_win.cpp.
 #include <QString>
+#include <QtGlobal>
 
 namespace app {
 
@@ -21,11 +23,8 @@ public:
     static QString lockFilePath();
 
 private:
-#ifdef Q_OS_WIN
-    void* m_handle = nullptr;
-#else
-    int m_fd = -1;
-#endif
+    static constexpr qintptr kNone = -1;
+    qintptr m_handle = kNone; // the lock file's descriptor, or the mutex's handle
 };
 
 } // namespace app

@@ -3,11 +3,13 @@
 // Turns SIGINT, SIGTERM and SIGHUP into a Qt signal, so that a program that holds a line (the
 // virtual board, vorfjp-web under systemd) closes it on the event loop instead of dying mid-way,
 // which would leave its port's lock file and links behind.
-// Linux only (signal descriptors); elsewhere the signals keep their default reaction.
+// On Linux through a signal descriptor (stop_signals_linux.cpp). On Windows the console's control
+// events stand for them (stop_signals_win.cpp): Ctrl+C and Ctrl+Break come as SIGINT; closing the
+// console, logging off and shutting down as SIGTERM.
 
 #include <QObject>
 
-class QSocketNotifier;
+#include <memory>
 
 namespace line {
 
@@ -29,10 +31,8 @@ signals:
     void stopRequested(int signalNumber);
 
 private:
-    void readSignal();
-
-    int m_fd = -1;
-    QSocketNotifier* m_notifier = nullptr;
+    struct Source; // the system's side
+    std::unique_ptr<Source> m_source;
 };
 
 } // namespace line

@@ -1,14 +1,9 @@
 #include "net/socket_line.h"
 
 #include "line/event_wait.h"
+#include "net/socket_shutdown.h"
 
 #include <algorithm>
-
-#ifdef Q_OS_WIN
-#include <winsock2.h>
-#else
-#include <sys/socket.h>
-#endif
 
 namespace net {
 
@@ -169,11 +164,7 @@ std::chrono::milliseconds SocketLine::lineTime(qint64 bytes) const
 void SocketLine::shutdownSending()
 {
     m_socket.flush();
-#ifdef Q_OS_WIN
-    ::shutdown(SOCKET(m_socket.socketDescriptor()), SD_SEND);
-#else
-    ::shutdown(int(m_socket.socketDescriptor()), SHUT_WR);
-#endif
+    shutdownSocketSending(m_socket.socketDescriptor());
 }
 
 QByteArray SocketLine::takeAll()

@@ -1,5 +1,8 @@
 #include "raster/weather_font.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
 
@@ -65,7 +68,14 @@ WeatherFont chooseWeatherFont(const QStringList& installedFamilies)
 
 WeatherFont weatherFont()
 {
-    WeatherFont choice = chooseWeatherFont(QFontDatabase::families());
+    QStringList families = QFontDatabase::families();
+    // An installation that ships Unifont (the Windows one) has it beside the programs' data.
+    if (!families.contains(QString::fromUtf16(kUnifontFamily))) {
+        const QString shipped = QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kShippedUnifont));
+        if (QFile::exists(shipped) && QFontDatabase::addApplicationFont(shipped) >= 0)
+            families = QFontDatabase::families();
+    }
+    WeatherFont choice = chooseWeatherFont(families);
     if (choice.font && !resolvesToChosenFamily(*choice.font))
         return {std::nullopt, missingFontHint()};
     return choice;

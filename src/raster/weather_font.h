@@ -20,6 +20,8 @@ namespace raster {
 inline constexpr auto kSimSunFamily = u"SimSun";
 inline constexpr auto kSimSunLocalFamily = u"宋体";
 inline constexpr auto kUnifontFamily = u"Unifont";
+// Where an installation that brings its own Unifont keeps it, seen from the programs' folder.
+inline constexpr auto kShippedUnifont = "../share/vorfjp/fonts/unifont.otf";
 inline constexpr int kSimSunPointSize = 12;
 inline constexpr int kUnifontPixelSize = 16;
 
@@ -35,8 +37,9 @@ struct WeatherFont {
 // matches only): SimSun first, then Unifont, else no font and a hint.
 WeatherFont chooseWeatherFont(const QStringList& installedFamilies);
 
-// The choice for this machine, from QFontDatabase::families(). Also rejects a
-// choice that the font system would resolve to some other family.
+// The choice for this machine, from QFontDatabase::families(), with the Unifont
+// an installation ships (kShippedUnifont) added when the system has none. Also
+// rejects a choice that the font system would resolve to some other family.
 // Needs a QGuiApplication.
 WeatherFont weatherFont();
 

@@ -118,7 +118,7 @@ StoreResult storeSchedule(const QString& contentPath, const QJsonObject& json, c
         result.currentRevision = revisionOf(path);
         return result;
     }
-    const storage::WriterLock lock(contentPath);
+    const storage::WriterLock lock(storage::contentLockPath(contentPath));
     if (!lock.held()) {
         result.error = lockFailure(contentPath);
         result.currentRevision = revisionOf(path);
@@ -172,7 +172,7 @@ QString storeApplied(const QString& contentPath, const AppliedState& state)
                                                  {QStringLiteral("revision"), applied->revision},
                                                  {QStringLiteral("at"), double(applied->atMs)}});
     }
-    const storage::WriterLock lock(contentPath);
+    const storage::WriterLock lock(storage::contentLockPath(contentPath));
     if (!lock.held())
         return lockFailure(contentPath);
     return writeWhole(appliedPath(contentPath), QJsonDocument(json).toJson(QJsonDocument::Compact));
@@ -180,7 +180,7 @@ QString storeApplied(const QString& contentPath, const AppliedState& state)
 
 QString appendHistory(const QString& contentPath, const QJsonObject& entry)
 {
-    const storage::WriterLock lock(contentPath);
+    const storage::WriterLock lock(storage::contentLockPath(contentPath));
     if (!lock.held())
         return lockFailure(contentPath);
     const QString path = historyPath(contentPath);

@@ -6,17 +6,18 @@
 
 #include "line/line_fault.h"
 
-#include <QSerialPort>
+class QSerialPort;
 
 namespace serial {
 
 inline constexpr qint32 kBaudRate = line::kBaudRate;
-inline constexpr QSerialPort::DataBits kDataBits = QSerialPort::Data8;
-inline constexpr QSerialPort::Parity kParity = QSerialPort::NoParity;
-inline constexpr QSerialPort::StopBits kStopBits = QSerialPort::OneStop;
-inline constexpr QSerialPort::FlowControl kFlowControl = QSerialPort::NoFlowControl;
+inline constexpr int kDataBits = 8;
+inline constexpr bool kParityBit = false;
+inline constexpr int kStopBits = 1;
+inline constexpr bool kFlowControl = false;
 
-// Sets all of them on port, before or after it is opened.
+// Sets all of them on port, before or after it is opened (Linux, where QSerialPort carries the
+// line; the Windows COM line sets them in its own device control block).
 void applyLineSettings(QSerialPort& port);
 
 } // namespace serial

@@ -1,16 +1,11 @@
 #include "serial/port_choice.h"
 
+#include "serial/port_naming.h"
 #include "storage/app_name.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QUrl>
-
-#ifndef Q_OS_WIN
-#include <sys/stat.h>
-#endif
 
 namespace serial {
 
@@ -36,53 +31,6 @@ std::optional<int> portNumber(const QString& text)
         return std::nullopt;
     return number;
 }
-
-// How a port is named is the one platform concern of this unit. The Windows branch is not
-// built on the project's Linux machines.
-#ifdef Q_OS_WIN
-
-QString numberedPort(int number) { return QStringLiteral("COM%1").arg(number); }
-
-std::optional<QString> devicePath(const QString& text)
-{
-    static const QRegularExpression com(QStringLiteral("^COM[1-9][0-9]*$"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    if (com.match(text).hasMatch())
-        return text.toUpper();
-    return std::nullopt;
-}
-
-#else
-
-QString numberedPort(int number) { return QStringLiteral("/dev/ttyS%1").arg(number - 1); }
-
-bool isCharacterDevice(const QString& path)
-{
-    const QString target = QFileInfo(path).canonicalFilePath(); // empty when missing or a dangling link
-    if (target.isEmpty())
-        return false;
-    struct stat info {};
-    return ::stat(QFile::encodeName(target).constData(), &info) == 0 && S_ISCHR(info.st_mode);
-}
-
-std::optional<QString> devicePath(const QString& text)
-{
-    if (text.contains(QChar::Null))
-        return std::nullopt;
-    if (QDir::isAbsolutePath(text)) {
-        if (QDir::cleanPath(text).startsWith(QLatin1String("/dev/")) || isCharacterDevice(text))
-            return text;
-        return std::nullopt;
-    }
-    if (!text.isEmpty() && !text.contains(QLatin1Char('/'))) {
-        const QString underDev = QStringLiteral("/dev/") + text;
-        if (isCharacterDevice(underDev))
-            return underDev;
-    }
-    return std::nullopt;
-}
-
-#endif
 
 constexpr auto kTcpScheme = "tcp";
 constexpr auto kRfc2217Scheme = "rfc2217";

@@ -2,20 +2,11 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSerialPortInfo>
 
 #include <algorithm>
 #include <map>
 
 namespace serial {
-
-std::vector<SystemPort> machinePorts()
-{
-    std::vector<SystemPort> ports;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        ports.push_back({info.systemLocation(), info.description(), info.manufacturer()});
-    return ports;
-}
 
 namespace {
 

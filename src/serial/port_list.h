@@ -8,7 +8,7 @@ namespace serial {
 
 // A serial port as the machine reports it.
 struct SystemPort {
-    QString location;     // the device node, e.g. /dev/ttyUSB0
+    QString location;     // the device node, e.g. /dev/ttyUSB0; on Windows the port, e.g. COM3
     QString description;  // e.g. "USB-Serial Controller"
     QString manufacturer; // e.g. "Prolific Technology Inc."
 };
@@ -21,7 +21,8 @@ struct PortEntry {
     friend bool operator==(const PortEntry&, const PortEntry&) = default;
 };
 
-// Every serial port the machine has now (QSerialPortInfo).
+// Every serial port the machine has now: QSerialPortInfo on Linux, the registry's list of serial
+// ports on Windows (machine_ports_*.cpp).
 std::vector<SystemPort> machinePorts();
 
 // Where udev keeps names that stay the same whichever order adapters came up in.

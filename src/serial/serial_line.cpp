@@ -6,11 +6,9 @@
 #include <QFile>
 #include <QSignalBlocker>
 
-#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
-#endif
 
 namespace serial {
 
@@ -18,16 +16,19 @@ namespace {
 
 bool mayReadAndWrite(const QString& path)
 {
-#ifdef Q_OS_WIN
-    Q_UNUSED(path);
-    return true;
-#else
     // Effective ids, as open() uses them.
     return ::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), R_OK | W_OK, AT_EACCESS) == 0;
-#endif
 }
 
 } // namespace
+
+std::variant<std::unique_ptr<SystemLine>, line::OpenFault> SystemLine::open(const QString& portName)
+{
+    std::variant<std::unique_ptr<SerialLine>, line::OpenFault> opened = SerialLine::open(portName);
+    if (auto* fault = std::get_if<line::OpenFault>(&opened))
+        return *fault;
+    return std::unique_ptr<SystemLine>(std::move(std::get<0>(opened)));
+}
 
 SerialLine::SerialLine(const QString& portName) : m_name(portName)
 {
@@ -139,16 +140,12 @@ bool SerialLine::waitForOutput()
 
 SerialLine::State SerialLine::state() const
 {
-#ifdef Q_OS_WIN
-    return State::Busy; // the written bytes go out from the event loop
-#else
     pollfd watch {static_cast<int>(m_port.handle()), POLLOUT, 0};
     if (::poll(&watch, 1, 0) < 0)
         return State::Busy;
     if ((watch.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
         return State::HungUp;
     return (watch.revents & POLLOUT) != 0 ? State::Writable : State::Busy;
-#endif
 }
 
 QByteArray SerialLine::takeAll()

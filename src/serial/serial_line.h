@@ -1,7 +1,7 @@
 #pragma once
 // The board's line on a serial port of this machine (or a pseudo-terminal), at the board's fixed
-// line settings.
-#include "line/line.h"
+// line settings, through QSerialPort: the Linux side of SystemLine.
+#include "serial/system_line.h"
 
 #include <QSerialPort>
 
@@ -10,7 +10,7 @@
 
 namespace serial {
 
-class SerialLine : public line::Line {
+class SerialLine : public SystemLine {
     Q_OBJECT
 public:
     // Opens portName (a device path, or COMn on Windows). On Linux a busy port (another holder's
@@ -29,12 +29,6 @@ public:
     QByteArray takeAll() override;
     void discardAll() override;
     line::Result<line::WriteFault> finish() override { return line::Result<line::WriteFault>::done(); }
-
-signals:
-    // A port error that leaves the port usable, such as bytes the driver refused after write()
-    // had reported them taken (that output is dropped, not retried). Qt 6 reports no parity or
-    // framing errors; such bytes arrive as received.
-    void lineError();
 
 private:
     explicit SerialLine(const QString& portName);

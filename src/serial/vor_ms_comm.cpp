@@ -3,7 +3,7 @@
 #include "net/socket_line.h"
 #include "serial/line_settings.h"
 #include "serial/port_choice.h"
-#include "serial/serial_line.h"
+#include "serial/system_line.h"
 
 #include <QScopedValueRollback>
 
@@ -14,9 +14,8 @@ namespace serial {
 
 namespace {
 
-static_assert(kParity == QSerialPort::NoParity && kStopBits == QSerialPort::OneStop
-                  && kFlowControl == QSerialPort::NoFlowControl && kDataBits == QSerialPort::Data8
-                  && line::kBitsPerCharacter == 1 + 8 + 1,
+static_assert(!kParityBit && kStopBits == 1 && !kFlowControl && kDataBits == 8
+                  && line::kBitsPerCharacter == 1 + kDataBits + kStopBits,
               "a device server is asked for the board's line as net::LineSettings spells it");
 constexpr net::LineSettings kServerLine {quint32(kBaudRate), quint8(kDataBits), net::LineSettings::Parity::None,
                                          net::LineSettings::StopBits::One};
@@ -31,7 +30,7 @@ std::variant<std::unique_ptr<line::Line>, line::OpenFault> openLine(const QStrin
     };
     if (const std::optional<net::ServerAddress> server = serverAddressForChoice(portName))
         return opened(net::SocketLine::open(*server, kServerLine, choiceForServerAddress(*server)));
-    return opened(SerialLine::open(portName));
+    return opened(SystemLine::open(portName));
 }
 
 } // namespace
@@ -67,8 +66,8 @@ line::Result<line::OpenFault> VorMsComm::open(const QString& portName)
     m_line = std::move(std::get<0>(opened));
     connect(m_line.get(), &line::Line::received, this, &VorMsComm::handleReceived);
     connect(m_line.get(), &line::Line::lost, this, &VorMsComm::loseLine);
-    if (auto* serial = qobject_cast<SerialLine*>(m_line.get()))
-        connect(serial, &SerialLine::lineError, this, [this] { raise(CommEvent::Error); });
+    if (auto* serial = qobject_cast<SystemLine*>(m_line.get()))
+        connect(serial, &SystemLine::lineError, this, [this] { raise(CommEvent::Error); });
     return line::Result<line::OpenFault>::done();
 }
 

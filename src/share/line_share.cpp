@@ -2,15 +2,13 @@
 
 #include "link/board_link.h"
 #include "protocol/stream_decoder.h"
+#include "share/peer_user.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
 #include <QTimer>
 #include <QVariant>
-
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <variant>
 
@@ -21,17 +19,6 @@ namespace {
 // A client that sends nothing whole within this time is dropped.
 constexpr int kRequestDeadlineMs = 5000;
 constexpr int kMaxClients = 8;
-
-// The socket file admits only this user already; the peer's credentials are checked too, so
-// that a socket handed on by some other means is of no use to another user.
-bool peerIsThisUser(const QLocalSocket& socket)
-{
-    ucred peer{};
-    socklen_t size = sizeof peer;
-    if (::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0)
-        return false;
-    return peer.uid == ::geteuid();
-}
 
 // Exactly one whole board frame, as the program builds them.
 bool isOneFrame(const QByteArray& frame)

@@ -2,11 +2,11 @@
 
 #include "storage/app_name.h"
 #include "storage/content_file.h"
+#include "storage/file_platform.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QTemporaryFile>
 
 namespace storage {
@@ -111,8 +111,7 @@ ContentFileResult contentFileInUse(const ContentPlaces& places)
 
 ContentFileResult contentFileInUse(const QString& programDir)
 {
-    return contentFileInUse(
-        ContentPlaces{programDir, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)});
+    return contentFileInUse(ContentPlaces{programDir, userDataHome()});
 }
 
 } // namespace storage

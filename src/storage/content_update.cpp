@@ -1,13 +1,10 @@
 #include "storage/content_update.h"
 
+#include "storage/file_platform.h"
 #include "storage/gbk.h"
 
 #include <QFile>
 #include <QFileInfo>
-
-#ifndef Q_OS_WIN
-#include <sys/stat.h>
-#endif
 
 namespace storage {
 
@@ -35,15 +32,7 @@ Current readCurrent(const QString& path)
 
 ContentStamp contentStamp(const QString& path)
 {
-#ifdef Q_OS_WIN
-    const QFileInfo info(path);
-    return {-1, info.size(), info.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch() * 1000000};
-#else
-    struct stat file {};
-    if (::stat(QFile::encodeName(path).constData(), &file) != 0)
-        return {};
-    return {qint64(file.st_ino), qint64(file.st_size), qint64(file.st_mtim.tv_sec) * 1000000000 + file.st_mtim.tv_nsec};
-#endif
+    return fileStamp(path);
 }
 
 bool fieldDiffers(const BoardContent& a, const BoardContent& b, Field field)
@@ -53,7 +42,7 @@ bool fieldDiffers(const BoardContent& a, const BoardContent& b, Field field)
 
 UpdateResult updateContentFile(const QString& path, const ContentChange& change)
 {
-    const WriterLock lock(path);
+    const WriterLock lock(contentLockPath(path));
     if (!lock.held())
         return {std::nullopt, false,
                 QStringLiteral("无法锁定内容文件“%1”以便写入。请检查它所在的文件夹能否写入。").arg(contentLockPath(path)),

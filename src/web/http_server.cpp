@@ -1,17 +1,13 @@
 #include "web/http_server.h"
 
+#include "web/daemon_watch.h"
 #include "web/web_text.h"
 
 #include <QDeadlineTimer>
 #include <QHash>
 #include <QLoggingCategory>
 #include <QMetaObject>
-#include <QSocketNotifier>
 #include <QTimer>
-
-#include <microhttpd.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 #include <algorithm>
 #include <cstdarg>
@@ -142,7 +138,7 @@ struct HttpServer::Private {
     const Handler handler;
     const RefusalAnswer refusalAnswer;
     MHD_Daemon* daemon = nullptr;
-    QSocketNotifier* notifier = nullptr;
+    DaemonWatch* watch = nullptr;
     QTimer runTimer;      // the library's own timeouts, and a run soon after a resume
     QTimer deadlineTimer; // the nearest request deadline
     QString error;
@@ -184,6 +180,8 @@ struct HttpServer::Private {
             runTimer.start(int(std::min<MHD_UNSIGNED_LONG_LONG>(timeoutMs, std::numeric_limits<int>::max())));
         else
             runTimer.stop();
+        if (watch)
+            watch->refresh();
     }
 
     void armDeadline(MHD_Connection* connection)
@@ -223,7 +221,7 @@ struct HttpServer::Private {
         open.deadline.reset();
         open.closing = true;
         if (const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD))
-            ::shutdown(info->connect_fd, SHUT_RDWR);
+            DaemonWatch::shutdownSocket(info->connect_fd);
         runTimer.start(0);
     }
 
@@ -509,7 +507,7 @@ HttpServer::~HttpServer()
         MHD_resume_connection(exchange->connection);
     }
     d->suspended.clear();
-    delete d->notifier;
+    delete d->watch;
     MHD_stop_daemon(d->daemon);
 }
 
@@ -523,7 +521,7 @@ bool HttpServer::listen(const QHostAddress& address, quint16 port, const std::op
     sockaddr_in v4 {};
     sockaddr_in6 v6 {};
     const sockaddr* bound = nullptr;
-    unsigned flags = MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_ERROR_LOG;
+    unsigned flags = DaemonWatch::daemonFlags() | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_ERROR_LOG;
     if (address.protocol() == QAbstractSocket::IPv4Protocol) {
         v4.sin_family = AF_INET;
         v4.sin_port = htons(port);
@@ -585,9 +583,8 @@ bool HttpServer::listen(const QHostAddress& address, quint16 port, const std::op
             d->error = WebText::tr("Cannot listen on %1 port %2.").arg(address.toString()).arg(port);
         return false;
     }
-    const MHD_DaemonInfo* epoll = MHD_get_daemon_info(d->daemon, MHD_DAEMON_INFO_EPOLL_FD);
-    d->notifier = new QSocketNotifier(epoll->epoll_fd, QSocketNotifier::Read, this);
-    connect(d->notifier, &QSocketNotifier::activated, this, [this] { d->run(); });
+    d->watch = new DaemonWatch(d->daemon, this);
+    connect(d->watch, &DaemonWatch::ready, this, [this] { d->run(); });
     d->run();
     return true;
 }

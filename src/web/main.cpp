@@ -5,6 +5,7 @@
 #include "web/credentials.h"
 #include "web/mqtt_service.h"
 #include "web/service_main.h"
+#include "web/terminal_input.h"
 #include "web/web_options.h"
 
 #include <QGuiApplication>
@@ -14,9 +15,6 @@
 
 #include <iostream>
 #include <string>
-
-#include <termios.h>
-#include <unistd.h>
 
 namespace {
 
@@ -37,22 +35,18 @@ void loadTranslation(QTranslator& translator)
 // One line of standard input; on a terminal after a prompt and without echo.
 std::optional<QByteArray> readPasswordLine(const QString& prompt)
 {
-    const bool terminal = isatty(STDIN_FILENO) == 1;
+    const bool terminal = web::stdinIsTerminal();
     QTextStream err(stderr);
-    termios saved {};
-    if (terminal) {
+    if (terminal)
         err << prompt << Qt::flush;
-        tcgetattr(STDIN_FILENO, &saved);
-        termios quiet = saved;
-        quiet.c_lflag &= ~tcflag_t(ECHO);
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
-    }
     std::string line;
-    const bool read = bool(std::getline(std::cin, line));
-    if (terminal) {
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
-        err << Qt::endl;
+    bool read = false;
+    {
+        const web::QuietInput quiet;
+        read = bool(std::getline(std::cin, line));
     }
+    if (terminal)
+        err << Qt::endl;
     if (!read)
         return std::nullopt;
     return QByteArray::fromStdString(line);
@@ -96,7 +90,7 @@ int main(int argc, char** argv)
     if (options.setPassword || options.newTokenName || options.setMqttPassword)
         line::StopSignals::unblock();
     if (options.setPassword)
-        return web::setPasswordCommand(files.password, &readPasswordLine, isatty(STDIN_FILENO) == 1, err);
+        return web::setPasswordCommand(files.password, &readPasswordLine, web::stdinIsTerminal(), err);
     if (options.newTokenName)
         return web::newTokenCommand(files.tokens, *options.newTokenName, out, err);
     if (options.setMqttPassword)

@@ -16,19 +16,18 @@
 
 #include <optional>
 
-#include <sysexits.h>
-
 namespace web {
 
-// Exit statuses, after sysexits.h as vorfjp-send uses them.
+// Exit statuses, after sysexits.h as vorfjp-send uses them; spelt out, as Windows has no such
+// header and scripts on both systems see the same numbers.
 enum ExitStatus : int {
-    kDone = EX_OK,
-    kUsage = EX_USAGE,             // a wrong option or value
-    kDataError = EX_DATAERR,       // an empty password, or two that differ
-    kUnavailable = EX_UNAVAILABLE, // the listening address cannot be bound
-    kCannotCreate = EX_CANTCREAT,  // the password or token file cannot be written
-    kConfig = EX_CONFIG,           // beyond this computer without a password; a password file without one;
-                                   // a certificate that cannot be read or made
+    kDone = 0,
+    kUsage = 64,        // EX_USAGE: a wrong option or value
+    kDataError = 65,    // EX_DATAERR: an empty password, or two that differ
+    kUnavailable = 69,  // EX_UNAVAILABLE: the listening address cannot be bound
+    kCannotCreate = 73, // EX_CANTCREAT: the password or token file cannot be written
+    kConfig = 78,       // EX_CONFIG: beyond this computer without a password; a password file without
+                        // one; a certificate that cannot be read or made
 };
 
 inline constexpr quint16 kDefaultListenPort = 8417;
