@@ -114,24 +114,24 @@
         <translation>没有打开串口 %1 的权限：请把用户加入 dialout 组，然后重新登录。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="63"/>
+        <location filename="../src/cli/send_run.cpp" line="70"/>
         <source>The serial device server %1 took the connection and closed it: it cannot open its serial device, or another client holds it. Check the server&apos;s device and settings, then send again.</source>
         <translation>串口服务器 %1 接受连接后又关闭了连接：它打不开自己的串口设备，或串口正被别的客户端占用。请检查服务器上的串口设备和设置，然后重新发送。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="184"/>
-        <location filename="../src/cli/content_run.cpp" line="135"/>
-        <location filename="../src/cli/content_run.cpp" line="173"/>
+        <location filename="../src/cli/send_run.cpp" line="191"/>
+        <location filename="../src/cli/content_run.cpp" line="134"/>
+        <location filename="../src/cli/content_run.cpp" line="172"/>
         <source>The content file %1 cannot be used:</source>
         <translation>无法使用显示内容文件 %1：</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="130"/>
+        <location filename="../src/cli/send_run.cpp" line="137"/>
         <source>The %1 area of the content file (&quot;%2&quot;) is not one the board can have: address %3, length %4; both must lie within 0 to %5.</source>
         <translation>显示内容文件中的%1区（“%2”）不是显示屏可能有的设置：地址 %3，长度 %4；两者都必须在 0 到 %5 之间。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="169"/>
+        <location filename="../src/cli/send_run.cpp" line="176"/>
         <source>The computer&apos;s clock gives no valid local time.</source>
         <translation>计算机的时钟没有给出有效的本地时间。</translation>
     </message>
@@ -171,203 +171,208 @@
         <translation>串口服务器 %1 在 %2 秒内没有应答（%3）：请检查网络和它的地址。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="68"/>
+        <location filename="../src/cli/send_run.cpp" line="63"/>
+        <source>The serial device server %1 took the connection but did not answer the line settings within %2 s (%3): check that it speaks RFC 2217, or set the port on the server and use tcp://.</source>
+        <translation>串口服务器 %1 接受了连接，但在 %2 秒内没有回应串口参数的设置（%3）：请确认它支持 RFC 2217，或在服务器上设好串口后改用 tcp://。</translation>
+    </message>
+    <message>
+        <location filename="../src/cli/send_run.cpp" line="75"/>
         <source>The serial device server %1 did not set its port to %2 baud 8N1 (%3): check that it speaks RFC 2217, or set the port on the server and use tcp://.</source>
         <translation>串口服务器 %1 没有把串口设成 %2 波特 8N1（%3）：请确认它支持 RFC 2217，或在服务器上设好串口后改用 tcp://。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="77"/>
+        <location filename="../src/cli/send_run.cpp" line="84"/>
         <source>The serial port %1 cannot be opened: %2.</source>
         <translation>无法打开串口 %1：%2。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="84"/>
-        <location filename="../src/cli/send_run.cpp" line="149"/>
+        <location filename="../src/cli/send_run.cpp" line="91"/>
+        <location filename="../src/cli/send_run.cpp" line="156"/>
         <source>The line to the board was lost (%1): check the cable and the serial device.</source>
         <translation>与显示屏的连接断开了（%1）：请检查串口线和串口设备。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="87"/>
+        <location filename="../src/cli/send_run.cpp" line="94"/>
         <source>The serial device server %1 closed the connection before its line could carry the frames: it may not have its serial device open, or another client took it. Check the server and its device, then send again.</source>
         <translation>串口服务器 %1 在它的串口送出数据之前关闭了连接：它可能没有打开自己的串口设备，或串口被别的客户端占用。请检查服务器和它的串口设备，然后重新发送。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="92"/>
+        <location filename="../src/cli/send_run.cpp" line="99"/>
         <source>The serial device server %1 did not confirm within %2 s that it had read the frames: check the server and the board behind it, then send again.</source>
         <translation>串口服务器 %1 没有在 %2 秒内确认收到数据：请检查服务器和它后面的显示屏，然后重新发送。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="97"/>
+        <location filename="../src/cli/send_run.cpp" line="104"/>
         <source>The frame was not sent: %1 did not take it whole (%2).</source>
         <translation>数据帧没有发出：%1 没有接受整帧数据（%2）。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="99"/>
+        <location filename="../src/cli/send_run.cpp" line="106"/>
         <source>The serial port %1 did not get the frame out within %2 s, %3 bytes were left: check the cable and that the board receives.</source>
         <translation>串口 %1 在 %2 秒内没有发完这一帧，还剩 %3 个字节：请检查串口线，以及显示屏是否在接收。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="105"/>
+        <location filename="../src/cli/send_run.cpp" line="112"/>
         <source>The serial device server %1 did not take the frame within %2 s: check the server and the board behind it.</source>
         <translation>串口服务器 %1 在 %2 秒内没有收下这一帧：请检查服务器和它后面的显示屏。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="110"/>
+        <location filename="../src/cli/send_run.cpp" line="117"/>
         <source>The port %1 was busy with another frame: try again.</source>
         <translation>串口 %1 正在发送另一帧数据：请再试一次。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="115"/>
+        <location filename="../src/cli/send_run.cpp" line="122"/>
         <source>The frame was not sent: the port %1 was not open (%2).</source>
         <translation>数据帧没有发出：串口 %1 没有打开（%2）。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="125"/>
+        <location filename="../src/cli/send_run.cpp" line="132"/>
         <source>The temperatures were sent, the weather text was not.</source>
         <translation>温度已经发出，天气文字没有发送。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="157"/>
+        <location filename="../src/cli/send_run.cpp" line="164"/>
         <source>The port was closed during the weather pause.</source>
         <translation>串口在天气预报的等待期间被关闭了。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="160"/>
+        <location filename="../src/cli/send_run.cpp" line="167"/>
         <source>The window is waiting for the board&apos;s answer to another connection test: try again in a moment.</source>
         <translation>窗口正在等待显示屏回答另一个连接测试：请稍后再试。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="164"/>
+        <location filename="../src/cli/send_run.cpp" line="171"/>
         <source>The board did not answer the connection test within %1 ms.</source>
         <translation>显示屏没有在 %1 毫秒内回答连接测试。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="205"/>
+        <location filename="../src/cli/send_run.cpp" line="212"/>
         <source>The weather text cannot be drawn: its module is missing or damaged (%1). Reinstall vorfjp.</source>
         <translation>无法绘制天气文字：绘制模块缺失或损坏（%1）。请重新安装 vorfjp。</translation>
     </message>
     <message>
-        <location filename="../src/cli/send_run.cpp" line="210"/>
+        <location filename="../src/cli/send_run.cpp" line="217"/>
         <source>No font to draw the weather text: install SimSun or GNU Unifont (Debian: fonts-unifont).</source>
         <translation>没有绘制天气文字的字体：请安装宋体或 GNU Unifont（Debian：fonts-unifont）。</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="28"/>
+        <location filename="../src/cli/content_run.cpp" line="27"/>
         <source>a room rate has %1 cells</source>
         <translation>一个房价有 %1 位</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="30"/>
+        <location filename="../src/cli/content_run.cpp" line="29"/>
         <source>an exchange rate has %1 cells</source>
         <translation>一个牌价有 %1 位</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="32"/>
+        <location filename="../src/cli/content_run.cpp" line="31"/>
         <source>a temperature has %1 cells</source>
         <translation>一个温度有 %1 位</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="34"/>
+        <location filename="../src/cli/content_run.cpp" line="33"/>
         <source>the weather text keeps %1 characters in the content file</source>
         <translation>天气文字在内容文件中占 %1 个字符</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="38"/>
+        <location filename="../src/cli/content_run.cpp" line="37"/>
         <source>the names keep %1 characters in the content file</source>
         <translation>名称在内容文件中占 %1 个字符</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="47"/>
+        <location filename="../src/cli/content_run.cpp" line="46"/>
         <source>unknown key &quot;%1&quot;: the keys are areas.rooms.address, areas.rooms.length (and the same for rates and temperature), names.rooms, names.currencies, rooms.1 to rooms.10, rates.1.a to rates.10.b, weather.text, weather.low and weather.high.</source>
         <translation>未知的键“%1”：可用的键有 areas.rooms.address、areas.rooms.length（rates 和 temperature 也一样）、names.rooms、names.currencies、rooms.1 到 rooms.10、rates.1.a 到 rates.10.b、weather.text、weather.low 和 weather.high。</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="52"/>
+        <location filename="../src/cli/content_run.cpp" line="51"/>
         <source>%1: give it as %2, not %3.</source>
         <translation>%1：请给出%2，而不是 %3。</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="55"/>
+        <location filename="../src/cli/content_run.cpp" line="54"/>
         <source>a number</source>
         <translation>数字</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="56"/>
+        <location filename="../src/cli/content_run.cpp" line="55"/>
         <source>a text in quotes</source>
         <translation>带引号的文字</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="57"/>
+        <location filename="../src/cli/content_run.cpp" line="56"/>
         <source>this</source>
         <translation>这个值</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="59"/>
+        <location filename="../src/cli/content_run.cpp" line="58"/>
         <source>%1: &quot;%2&quot; is not a whole number.</source>
         <translation>%1：“%2”不是整数。</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="61"/>
+        <location filename="../src/cli/content_run.cpp" line="60"/>
         <source>%1: %2 is not an area the board can have: give 0 to %3.</source>
         <translation>%1：%2 不是显示屏可能有的显示区设置：请给出 0 到 %3。</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="65"/>
+        <location filename="../src/cli/content_run.cpp" line="64"/>
         <source>%1: &quot;%2&quot; is %3 characters; %4.</source>
         <translation>%1：“%2”有 %3 个字符；%4。</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="70"/>
+        <location filename="../src/cli/content_run.cpp" line="69"/>
         <source>%1: &quot;%2&quot; holds &quot;%3&quot;, which the board cannot show there: it shows digits, one &quot;.&quot; and blanks%4.</source>
         <translation>%1：“%2”含有“%3”，显示屏在这里显示不了：它只显示数字、一个“.”和空格%4。</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="73"/>
+        <location filename="../src/cli/content_run.cpp" line="72"/>
         <source>, and &quot;-&quot; in a temperature</source>
         <translation>，温度中还可以有“-”</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="75"/>
+        <location filename="../src/cli/content_run.cpp" line="74"/>
         <source>%1: &quot;%2&quot; holds two points; a value takes one &quot;.&quot;, which lights the point of the cell before it.</source>
         <translation>%1：“%2”含有两个小数点；一个值只能有一个“.”，它点亮前一位的小数点。</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="79"/>
+        <location filename="../src/cli/content_run.cpp" line="78"/>
         <source>%1: &quot;%2&quot; holds &quot;%3&quot;, which the content file (GBK) cannot store.</source>
         <translation>%1：“%2”含有“%3”，内容文件（GBK 编码）存不下这个字符。</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="84"/>
+        <location filename="../src/cli/content_run.cpp" line="83"/>
         <source>%1: the value holds a line break or another control character, which the content file&apos;s one line cannot hold.</source>
         <translation>%1：这个值含有换行或其他控制字符，内容文件的一行容不下它。</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="102"/>
+        <location filename="../src/cli/content_run.cpp" line="101"/>
         <source>--json %1 cannot be read: %2.</source>
         <translation>无法读取 --json %1：%2。</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="105"/>
+        <location filename="../src/cli/content_run.cpp" line="104"/>
         <source>--json %1 is larger than %2 bytes: it is not board content.</source>
         <translation>--json %1 超过 %2 字节：这不是显示内容。</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="109"/>
+        <location filename="../src/cli/content_run.cpp" line="108"/>
         <source>--json %1 is not JSON: %2 at byte %3.</source>
         <translation>--json %1 不是 JSON：第 %3 个字节处%2。</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="111"/>
+        <location filename="../src/cli/content_run.cpp" line="110"/>
         <source>--json %1 holds no object: give one of the shape %2 prints.</source>
         <translation>--json %1 中没有对象：请给出与 %2 输出形式相同的对象。</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="191"/>
+        <location filename="../src/cli/content_run.cpp" line="178"/>
         <source>The content file %1 cannot be used: it changed while it was read.</source>
         <translation>无法使用显示内容文件 %1：读取时它被改动了。</translation>
     </message>
     <message>
-        <location filename="../src/cli/content_run.cpp" line="205"/>
+        <location filename="../src/cli/content_run.cpp" line="192"/>
         <source>%1: &quot;%2&quot; is %3 cells wide; the board&apos;s %4 x %5 matrix shows the first %6: &quot;%7&quot;.</source>
         <translation>%1：“%2”宽 %3 格；显示屏的 %4 x %5 点阵只显示前 %6 格：“%7”。</translation>
     </message>

@@ -76,10 +76,15 @@ QString openFaultText(const line::OpenFault& fault)
     case line::OpenFailure::UnknownHost:
         return QStringLiteral("找不到串口服务器 %1 的主机。请检查主机名是否写对，或改用 IP 地址。").arg(port);
     case line::OpenFailure::TimedOut:
-        return QStringLiteral("连接串口服务器 %1 超时：%2 秒内没有完成连接（%3）。请检查网络连接和服务器地址，然后再试。")
+        return QStringLiteral("连接串口服务器 %1 超时：%2 秒内没有完成连接。请检查网络连接和服务器地址，然后再试。")
+            .arg(port)
+            .arg(line::wholeSeconds(line::kConnectTimeout));
+    case line::OpenFailure::SettingsUnanswered:
+        return QStringLiteral("串口服务器 %1 接受了连接，但在 %2 秒内没有回应串口参数的设置。请确认服务器支持 RFC 2217，"
+                              "或在服务器上把串口设成 %3,n,8,1 后改用 tcp:// 连接。")
             .arg(port)
             .arg(line::wholeSeconds(line::kConnectTimeout))
-            .arg(fault.detail);
+            .arg(line::kBaudRate);
     case line::OpenFailure::ClosedByServer:
         return QStringLiteral("串口服务器 %1 接受连接后又关闭了连接：它可能打不开自己的串口设备，或串口正被别的客户端使用，"
                               "或服务器不接受这种连接。请检查服务器上的串口设备和服务器的设置后再试。")

@@ -59,6 +59,13 @@ QString openWords(const line::OpenFault& fault)
             .arg(port)
             .arg(line::wholeSeconds(line::kConnectTimeout))
             .arg(fault.detail);
+    case line::OpenFailure::SettingsUnanswered:
+        return SendText::tr("The serial device server %1 took the connection but did not answer the line settings "
+                            "within %2 s (%3): check that it speaks RFC 2217, or set the port on the server and use "
+                            "tcp://.")
+            .arg(port)
+            .arg(line::wholeSeconds(line::kConnectTimeout))
+            .arg(fault.detail);
     case line::OpenFailure::ClosedByServer:
         return SendText::tr("The serial device server %1 took the connection and closed it: it cannot open its "
                             "serial device, or another client holds it. Check the server's device and settings, "

@@ -30,6 +30,7 @@ enum class OpenFailure {
     TimedOut,         // device server: no connection within kConnectTimeout
     ClosedByServer,
     NotADeviceServer, // an RFC 2217 peer that will not set the serial line
+    SettingsUnanswered, // an RFC 2217 peer that took the connection but answered no line settings in time
     Busy,             // another open or write is still waiting for the line
     Other,
 };

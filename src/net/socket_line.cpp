@@ -247,7 +247,7 @@ std::optional<line::OpenFault> Rfc2217Line::negotiate(const QDeadlineTimer& dead
     if (!connected())
         return closed();
     if (!decided)
-        return openFault(line::OpenFailure::TimedOut,
+        return openFault(line::OpenFailure::SettingsUnanswered,
                          QStringLiteral("the server did not take up the com port option in time"));
     if (m_options.comPortRefused())
         return openFault(line::OpenFailure::NotADeviceServer, QStringLiteral("the server refused the com port option"));
@@ -261,7 +261,8 @@ std::optional<line::OpenFault> Rfc2217Line::negotiate(const QDeadlineTimer& dead
     if (const std::optional<QString> mismatch = m_confirmation->mismatch())
         return openFault(line::OpenFailure::NotADeviceServer, QStringLiteral("the server set %1").arg(*mismatch));
     if (!answered)
-        return openFault(line::OpenFailure::TimedOut, QStringLiteral("the server did not answer the line settings in time"));
+        return openFault(line::OpenFailure::SettingsUnanswered,
+                         QStringLiteral("the server did not answer the line settings in time"));
     return std::nullopt;
 }
 

@@ -16,6 +16,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -328,7 +329,11 @@ TEST(DeviceServerFailures, TelnetServerThatNeverAnswersTimesOut)
     clock.start();
     const auto opened = comm.open(rfc2217Choice(silent.port()));
     EXPECT_FALSE(opened.ok());
-    EXPECT_EQ(opened.fault().why, line::OpenFailure::TimedOut);
+    EXPECT_EQ(opened.fault().why, line::OpenFailure::SettingsUnanswered);
+    // Told in the operator's words alone: the server's side is no English phrase in the middle.
+    const QString told = board::openFaultText(opened.fault());
+    EXPECT_FALSE(told.contains(QRegularExpression(QStringLiteral("[A-Za-z]{3,} [a-z]{3,}")))) << told.toStdString();
+    EXPECT_TRUE(told.contains(QStringLiteral("没有回应串口参数的设置"))) << told.toStdString();
     EXPECT_GE(clock.elapsed(), line::kConnectTimeout.count() - 50) << "gave up before its time";
     EXPECT_LT(clock.elapsed(), 3 * line::kConnectTimeout.count()) << "hung far past the connect timeout";
     EXPECT_FALSE(comm.portOpen());
@@ -367,7 +372,7 @@ TEST(DeviceServerFailures, TelnetServerThatLeavesTheLineSettingsUnansweredDoesNo
     VorMsComm comm;
     const auto opened = comm.open(server.choice());
     ASSERT_FALSE(opened.ok()) << "a server that has not set its line is no open port";
-    EXPECT_EQ(opened.fault().why, line::OpenFailure::TimedOut);
+    EXPECT_EQ(opened.fault().why, line::OpenFailure::SettingsUnanswered);
     EXPECT_FALSE(comm.portOpen());
 }
 
