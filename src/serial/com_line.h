@@ -6,7 +6,7 @@
 // the event loop through the operations' events, so nothing blocks the thread:
 //   received()  when a read brought bytes (they wait in takeAll()),
 //   lost()      when a read or a write failed because the port went away (adapter unplugged).
-// Reads return as soon as the bytes that came stop coming (the read time-outs in com_line.cpp),
+// Reads return as soon as the bytes that came stop coming (the read time-outs in com_line_win.cpp),
 // which works on every driver and under Wine; WaitCommEvent is not used, as Wine cancels it at
 // once on a pseudo-terminal.
 #include "serial/system_line.h"
