@@ -52,6 +52,7 @@ class Login(PageTest):
         self.driver.refresh()
         self.until(lambda: self.element('board').is_displayed(), 'the board after a reload')
         self.until(lambda: self.element('logout').is_displayed(), 'the log-out button after a reload')
+        self.screenshot('page-after-reload.png', 1280)
 
         # Logging out ends the session: a fresh load asks again.
         self.element('logout').click()
@@ -162,6 +163,8 @@ class Temperatures(PageTest):
                 self.retype('weather.low', low)
                 self.retype('weather.high', high)
                 shown = self.preview_cells('temperature')
+                if (low, high) == ('5', '9'):
+                    self.screenshot('page-one-digit-temperature.png', 1280)
                 self.button('发送天气预报').click()
                 frame = bytes.fromhex(self.board.frame()['bytes'])
                 dots = bytes.fromhex(self.board.frame()['bytes'])
