@@ -25,4 +25,4 @@ set(ENV{PKG_CONFIG_PATH} "")
 set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
 
 # The build's programs run under Wine, in a Wine prefix of the build's own.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run ${VORFJP_WIN_PREFIX} ${CMAKE_BINARY_DIR}/wine)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run --copy-of ${CMAKE_BINARY_DIR}/wine ${VORFJP_WIN_PREFIX})

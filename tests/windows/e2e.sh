@@ -26,7 +26,7 @@ fail() {
 }
 
 wine_send() {
-  "$wine_run" "$libraries" "$prefix" "$send_exe" "$@"
+  "$wine_run" --in "$prefix" "$libraries" "$send_exe" "$@"
 }
 
 # The prefix, made once; its server stays up between the runs (output redirected: a pipe from Wine
@@ -86,7 +86,7 @@ $expected"
 done
 
 cp "$content" "$work/window.ini"
-"$wine_run" "$libraries" "$prefix" "$window_probe" "$(winepath -w "$work/window.ini" 2>/dev/null)" 9 \
+"$wine_run" --in "$prefix" "$libraries" "$window_probe" "$(winepath -w "$work/window.ini" 2>/dev/null)" 9 \
   >"$work/window.out" 2>&1 || fail "the window's 发送房价: $(cat "$work/window.out")"
 expected="$(expected_frames rooms)"
 got="$(board_frames "$(wc -l <<<"$expected")")"
@@ -98,7 +98,7 @@ echo "ok: the window's 发送房价, the same bytes as on Linux"
 
 # vorfjp-web.exe on a loopback port the system picks, with COM9: its first line names the address.
 cp "$content" "$work/web.ini"
-coproc WEB { exec "$wine_run" "$libraries" "$prefix" "$web_exe" --listen 127.0.0.1:0 --port 9 \
+coproc WEB { exec "$wine_run" --in "$prefix" "$libraries" "$web_exe" --listen 127.0.0.1:0 --port 9 \
   --content "$(winepath -w "$work/web.ini" 2>/dev/null)" 2>"$work/web.err"; }
 pids+=("$WEB_PID")
 web_pid=$WEB_PID
