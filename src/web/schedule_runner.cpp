@@ -292,8 +292,10 @@ void ScheduleRunner::failed(Area area, const schedule::Winner& winner, const QJs
 std::optional<QDateTime> ScheduleRunner::nextWake() const
 {
     std::optional<qint64> wake = m_nextChange;
-    for (const std::optional<Retry>& retry : m_retry) {
-        if (retry && (!wake || retry->atMs < *wake))
+    for (const Area area : schedule::kAreas) {
+        // A retry under way has its time in the past: waking for it would spin until it is answered.
+        const std::optional<Retry>& retry = m_retry[std::size_t(area)];
+        if (retry && !m_sending[std::size_t(area)] && (!wake || retry->atMs < *wake))
             wake = retry->atMs;
     }
     if (!wake)
