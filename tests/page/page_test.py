@@ -273,6 +273,16 @@ class Plans(PageTest):
             self.shot_of('week', f'page-week-{width}.png', width)
             self.shot_of('plans-section', f'page-plans-{width}.png', width)
 
+        # From now until tomorrow noon in two taps: the plan, then the end.
+        self.button('现在改用“weekend”').click()
+        self.until(lambda: self.driver.find_elements(By.XPATH, '//button[normalize-space()="到明天 12:00"]'),
+                   'the choice of ends')
+        self.button('到明天 12:00').click()
+        self.until(lambda: self.element('override-result').text.startswith('从 '), 'the override saved')
+        self.assertTrue(self.element('override-result').text.endswith(' 12:00 改用“weekend”。'))
+        self.assertEqual(self.element('rule.2.kind').get_attribute('value'), 'override')
+        self.assertEqual(self.element('rule.2.to').get_attribute('value')[11:], '12:00')
+
     def preview_cells(self, area):
         return self.script("""
             return [...document.querySelectorAll(`#preview-${arguments[0]} .cell`)].map((cell) =>
