@@ -12,7 +12,7 @@
 //
 // A change made by hand between boundaries (the window, vorfjp-send set, PATCH) is the area's
 // content differing from what was applied under the same rule: it holds until that area's winner
-// next changes, and the status says so. A send that fails is kept owed (on disk too) and retried
+// next changes (or its plan is edited), and the status says so. A send that fails is kept owed (on disk too) and retried
 // after kFirstRetry, doubling up to kLongestRetry; the status shows it, and the history records
 // the first failure and the send that finally went.
 //
