@@ -136,6 +136,7 @@ protected:
     }
 
     QString firstRoom() { return engine->content().body.value(QStringLiteral("rooms")).toArray().at(0).toString(); }
+    QString secondRoom() { return engine->content().body.value(QStringLiteral("rooms")).toArray().at(1).toString(); }
 
     QJsonArray history() { return schedule::loadHistory(contentPath); }
 
@@ -192,7 +193,7 @@ TEST_F(RunnerOnABoard, ARestartSendsOnlyWhatWasNotAppliedAndAClockStepAppliesOnc
     EXPECT_EQ(history().size(), 3);
 }
 
-TEST_F(RunnerOnABoard, AChangeByHandHoldsUntilTheAreasNextBoundary)
+TEST_F(RunnerOnABoard, AChangeByHandHoldsUntilTheAreasNextBoundaryAndAnEditedPlanGoesOut)
 {
     startRunner(shanghai(12, 20, 0));
     ASSERT_EQ(framesSinceLastLook(), frames({kWeekendRooms}));
@@ -208,6 +209,17 @@ TEST_F(RunnerOnABoard, AChangeByHandHoldsUntilTheAreasNextBoundary)
     runAt(shanghai(14, 6, 0));
     EXPECT_EQ(framesSinceLastLook(), frames({kWeekdayRooms}));
     EXPECT_EQ(rooms().value(QStringLiteral("hold")), QJsonValue(false));
+
+    // The weekday plan edited and saved: its new values go out under the same rule.
+    QByteArray edited = kHotel;
+    edited.replace(R"("revision": 0)", R"("revision": 1)").replace(R"(["988", "888"])", R"(["988", "788"])");
+    ASSERT_EQ(schedule::storeSchedule(contentPath, QJsonDocument::fromJson(edited).object()).outcome,
+              schedule::StoreOutcome::Stored);
+    runner->runSoon();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return firstRoom() == QStringLiteral("988") && secondRoom() == QStringLiteral("788"); },
+                                webtest::kWaitMs));
+    waitUntilSent();
+    EXPECT_EQ(framesSinceLastLook(), frames({"02 00 14 01 EE 25 00 00 00 08 FF 90 80 80 FF F8 80 80 BE 03"}));
 }
 
 TEST_F(RunnerOnABoard, AFailedSendIsShownAndRetriedUntilItGoes)
