@@ -38,33 +38,31 @@
     </message>
     <message>
         <location filename="../src/web/credentials.cpp" line="102"/>
-        <location filename="../src/web/credentials.cpp" line="125"/>
         <source>Cannot make the folder %1.</source>
         <translation>无法创建文件夹 %1。</translation>
     </message>
     <message>
         <location filename="../src/web/credentials.cpp" line="108"/>
-        <location filename="../src/web/credentials.cpp" line="131"/>
         <source>Cannot write %1: %2.</source>
         <translation>无法写入 %1：%2。</translation>
     </message>
     <message>
-        <location filename="../src/web/credentials.cpp" line="138"/>
+        <location filename="../src/web/credentials.cpp" line="123"/>
         <source>The password is empty; nothing was stored.</source>
         <translation>密码为空；没有保存任何内容。</translation>
     </message>
     <message>
-        <location filename="../src/web/credentials.cpp" line="146"/>
+        <location filename="../src/web/credentials.cpp" line="131"/>
         <source>Not enough memory to hash the password; nothing was stored.</source>
         <translation>内存不足，无法计算密码的散列值；没有保存任何内容。</translation>
     </message>
     <message>
-        <location filename="../src/web/credentials.cpp" line="157"/>
+        <location filename="../src/web/credentials.cpp" line="142"/>
         <source>%1 holds no password. Set one with: vorfjp-web --set-password</source>
         <translation>%1 中没有密码。请用以下命令设置密码：vorfjp-web --set-password</translation>
     </message>
     <message>
-        <location filename="../src/web/credentials.cpp" line="175"/>
+        <location filename="../src/web/credentials.cpp" line="160"/>
         <source>A token&apos;s name is 1 to 64 letters, digits, dots, dashes or underscores, not &quot;%1&quot;.</source>
         <translation>令牌名称须为 1 到 64 个字母、数字、点、连字符或下划线，不能是“%1”。</translation>
     </message>
@@ -234,64 +232,64 @@
         <translation>无法在 %1:%2 上监听：%3</translation>
     </message>
     <message>
-        <location filename="../src/web/http_server.cpp" line="540"/>
+        <location filename="../src/web/http_server.cpp" line="538"/>
         <source>%1 is not an IPv4 or IPv6 address.</source>
         <translation>%1 不是 IPv4 或 IPv6 地址。</translation>
     </message>
     <message>
-        <location filename="../src/web/http_server.cpp" line="545"/>
+        <location filename="../src/web/http_server.cpp" line="543"/>
         <source>This computer&apos;s libmicrohttpd is built without TLS.</source>
         <translation>本机的 libmicrohttpd 编译时没有启用 TLS。</translation>
     </message>
     <message>
-        <location filename="../src/web/http_server.cpp" line="585"/>
+        <location filename="../src/web/http_server.cpp" line="583"/>
         <source>Cannot listen on %1 port %2.</source>
         <translation>无法在 %1 的端口 %2 上监听。</translation>
     </message>
     <message>
-        <location filename="../src/web/service_main.cpp" line="108"/>
+        <location filename="../src/web/service_main.cpp" line="111"/>
         <source>vorfjp-web: serving the board content file %1 on %2://%3:%4/</source>
         <translation>vorfjp-web：内容文件 %1，服务地址 %2://%3:%4/</translation>
     </message>
     <message>
-        <location filename="../src/web/service_main.cpp" line="113"/>
+        <location filename="../src/web/service_main.cpp" line="116"/>
         <source>Made a self-signed certificate: %1</source>
         <translation>已生成自签名证书：%1</translation>
     </message>
     <message>
-        <location filename="../src/web/service_main.cpp" line="116"/>
+        <location filename="../src/web/service_main.cpp" line="119"/>
         <source>Certificate fingerprint (SHA-256), to compare with the browser&apos;s: %1</source>
         <translation>证书指纹（SHA-256），请与浏览器显示的核对：%1</translation>
     </message>
     <message>
-        <location filename="../src/web/tls_certificate.cpp" line="150"/>
-        <location filename="../src/web/tls_certificate.cpp" line="156"/>
+        <location filename="../src/web/tls_certificate_gnutls.cpp" line="150"/>
+        <location filename="../src/web/tls_certificate_gnutls.cpp" line="156"/>
         <source>Cannot read the certificate %1.</source>
         <translation>无法读取证书 %1。</translation>
     </message>
     <message>
-        <location filename="../src/web/tls_certificate.cpp" line="153"/>
-        <location filename="../src/web/tls_certificate.cpp" line="164"/>
+        <location filename="../src/web/tls_certificate_gnutls.cpp" line="153"/>
+        <location filename="../src/web/tls_certificate_gnutls.cpp" line="164"/>
         <source>Cannot read the key %1.</source>
         <translation>无法读取私钥 %1。</translation>
     </message>
     <message>
-        <location filename="../src/web/tls_certificate.cpp" line="160"/>
+        <location filename="../src/web/tls_certificate_gnutls.cpp" line="160"/>
         <source>%1 is no PEM certificate.</source>
         <translation>%1 不是 PEM 格式的证书。</translation>
     </message>
     <message>
-        <location filename="../src/web/tls_certificate.cpp" line="169"/>
+        <location filename="../src/web/tls_certificate_gnutls.cpp" line="169"/>
         <source>The key %1 is not the key of the certificate %2.</source>
         <translation>私钥 %1 与证书 %2 不是一对。</translation>
     </message>
     <message>
-        <location filename="../src/web/tls_certificate.cpp" line="171"/>
+        <location filename="../src/web/tls_certificate_gnutls.cpp" line="171"/>
         <source>%1 is no PEM private key.</source>
         <translation>%1 不是 PEM 格式的私钥。</translation>
     </message>
     <message>
-        <location filename="../src/web/tls_certificate.cpp" line="185"/>
+        <location filename="../src/web/tls_certificate_gnutls.cpp" line="185"/>
         <source>Cannot make a self-signed certificate.</source>
         <translation>无法生成自签名证书。</translation>
     </message>
@@ -319,6 +317,11 @@
         <location filename="../src/web/mqtt_service.cpp" line="118"/>
         <source>MQTT: no password is stored for %1; store one with: vorfjp-web --set-mqtt-password</source>
         <translation>MQTT：没有为 %1 保存密码；请用 vorfjp-web --set-mqtt-password 保存。</translation>
+    </message>
+    <message>
+        <location filename="../src/web/tls_certificate_win.cpp" line="15"/>
+        <source>This build of vorfjp-web cannot serve HTTPS. Listen on this computer alone (--listen 127.0.0.1), or give --plain-http on a network you trust.</source>
+        <translation>此版本的 vorfjp-web 不能提供 HTTPS。请只在本机监听（--listen 127.0.0.1），或在可信的网络中加上 --plain-http。</translation>
     </message>
 </context>
 </TS>

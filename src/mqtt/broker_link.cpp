@@ -1,10 +1,11 @@
 #include "mqtt/broker_link.h"
 
+#include "mqtt/tls_session.h"
+
 #include <QFile>
 
 #include <mosquitto.h>
 #include <mqtt_protocol.h>
-#include <openssl/ssl.h>
 
 #include <algorithm>
 #include <cstring>
@@ -178,8 +179,7 @@ bool BrokerLink::tlsHoldsMore() const
 {
     if (!m_setup.address.tls)
         return false;
-    const auto* ssl = static_cast<const SSL*>(mosquitto_ssl_get(m_mosq));
-    return ssl != nullptr && SSL_pending(ssl) > 0;
+    return tlsHoldsBytes(mosquitto_ssl_get(m_mosq));
 }
 
 void BrokerLink::dropNotifiers()

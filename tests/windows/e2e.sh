@@ -2,12 +2,13 @@
 # vorfjp-send.exe under Wine against the Linux virtual board: COM9 of a Wine prefix of this test's
 # own is mapped to a pseudo-terminal whose far end is the board. For each send command the bytes
 # the board took must be exactly those that the Linux vorfjp-send prints for the same content
-# (same engine, same frames), and for the window's 发送房价 (window_send_probe); then the
-# connection test, a port that is missing and one that vanishes while vorfjp-send waits on it.
+# (same engine, same frames), for the window's 发送房价 (window_send_probe) and for a send through
+# vorfjp-web.exe asked by Linux's curl; then the connection test, a port that is missing and one
+# that vanishes while vorfjp-send waits on it.
 #
-#   e2e.sh WINE_RUN LIBRARIES SEND_EXE LINUX_SEND LINUX_BOARDSIM CONTENT WINDOW_PROBE_EXE
+#   e2e.sh WINE_RUN LIBRARIES SEND_EXE LINUX_SEND LINUX_BOARDSIM CONTENT WINDOW_PROBE_EXE WEB_EXE
 set -euo pipefail
-wine_run="$1" libraries="$2" send_exe="$3" linux_send="$4" boardsim="$5" content="$6" window_probe="$7"
+wine_run="$1" libraries="$2" send_exe="$3" linux_send="$4" boardsim="$5" content="$6" window_probe="$7" web_exe="$8"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/vorfjp-win-e2e.XXXXXX")"
 prefix="$work/wine"
@@ -94,6 +95,28 @@ $got
 where the Linux program sends
 $expected"
 echo "ok: the window's 发送房价, the same bytes as on Linux"
+
+# vorfjp-web.exe on a loopback port the system picks, with COM9: its first line names the address.
+cp "$content" "$work/web.ini"
+coproc WEB { exec "$wine_run" "$libraries" "$prefix" "$web_exe" --listen 127.0.0.1:0 --port 9 \
+  --content "$(winepath -w "$work/web.ini" 2>/dev/null)" 2>"$work/web.err"; }
+pids+=("$WEB_PID")
+web_pid=$WEB_PID
+IFS= read -r -t 120 -u "${WEB[0]}" line || fail "vorfjp-web.exe did not start: $(cat "$work/web.err")"
+url="$(grep -o 'http://127\.0\.0\.1:[0-9]*' <<<"$line")" || fail "vorfjp-web.exe named no address: $line"
+curl -sf --max-time 60 "$url/api/status" >"$work/status.json" || fail "GET /api/status: $(cat "$work/web.err")"
+grep -q '"port"' "$work/status.json" || fail "the status has no port: $(cat "$work/status.json")"
+answer="$(curl -s --max-time 60 -o "$work/sent.json" -w '%{http_code}' -X POST -H 'Content-Type: application/json' \
+  -d '{}' "$url/api/send/rooms")"
+[ "$answer" = 200 ] || fail "POST /api/send/rooms answered $answer: $(cat "$work/sent.json")"
+got="$(board_frames "$(wc -l <<<"$expected")")"
+[ "$got" = "$expected" ] || fail "vorfjp-web.exe: the board took
+$got
+where the Linux program sends
+$expected"
+kill "$web_pid"
+wait "$web_pid" 2>/dev/null || true
+echo "ok: vorfjp-web.exe answered curl, and its send put the same bytes on the line as on Linux"
 
 wine_send --port 9 --device 7 --content "$content_win" test >"$work/test.out" 2>&1 \
   || fail "connection test: $(cat "$work/test.out")"

@@ -1,25 +1,30 @@
 #pragma once
 
-// A real serial device at the board's line settings (serial/line_settings.h).
+// A real serial port of this machine at the board's line settings: a device node on Linux, a COM
+// port on Windows (serial/system_line.h).
 
 #include "line.h"
 
-#include <QSerialPort>
+#include "serial/system_line.h"
+
 #include <QString>
+
+#include <memory>
 
 namespace boardsim {
 
 class SerialLine : public Line {
     Q_OBJECT
 public:
-    explicit SerialLine(QObject* parent = nullptr);
+    using Line::Line;
 
-    // Empty on success, else why the device could not be opened.
+    // Empty on success, else why the port could not be opened:
+    //   open("COM9") on a machine without it -> "cannot open COM9: no such port".
     QString open(const QString& device);
     bool send(const QByteArray& bytes) override;
 
 private:
-    QSerialPort m_port;
+    std::unique_ptr<serial::SystemLine> m_port;
 };
 
 } // namespace boardsim
