@@ -154,7 +154,10 @@ AppliedState loadApplied(const QString& contentPath)
             continue;
         state[std::size_t(area)] = Applied {{entry.value(QLatin1String("plan")).toString(), entry.value(QLatin1String("rule")).toString(), *level},
                                             entry.value(QLatin1String("revision")).toInt(),
-                                            qint64(entry.value(QLatin1String("at")).toDouble())};
+                                            qint64(entry.value(QLatin1String("at")).toDouble()),
+                                            entry.value(QLatin1String("values")),
+                                            entry.value(QLatin1String("shown")),
+                                            entry.value(QLatin1String("sent")).toBool()};
     }
     return state;
 }
@@ -170,7 +173,10 @@ QString storeApplied(const QString& contentPath, const AppliedState& state)
                                                  {QStringLiteral("rule"), applied->winner.rule},
                                                  {QStringLiteral("level"), levelName(applied->winner.level)},
                                                  {QStringLiteral("revision"), applied->revision},
-                                                 {QStringLiteral("at"), double(applied->atMs)}});
+                                                 {QStringLiteral("at"), double(applied->atMs)},
+                                                 {QStringLiteral("values"), applied->values},
+                                                 {QStringLiteral("shown"), applied->shown},
+                                                 {QStringLiteral("sent"), applied->sent}});
     }
     const storage::WriterLock lock(storage::contentLockPath(contentPath));
     if (!lock.held())

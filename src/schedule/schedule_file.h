@@ -15,6 +15,7 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QJsonValue>
 #include <QString>
 
 #include <optional>
@@ -58,6 +59,9 @@ struct Applied {
     Winner winner;
     int revision = 0; // of the schedule it came from
     qint64 atMs = 0;
+    QJsonValue values; // the plan's part for the area as it was applied: ["1088", null]
+    QJsonValue shown;  // the area in the content's JSON shape as written: ["1088", "988", …]
+    bool sent = false; // the board took it; false while a send is owed
     friend bool operator==(const Applied&, const Applied&) = default;
 };
 using AppliedState = std::array<std::optional<Applied>, kAreaCount>;

@@ -145,6 +145,8 @@ ServiceAnswer ScheduleService::store(const QJsonObject& body, const QString& who
                                  {QStringLiteral("kind"), QStringLiteral("edit")},
                                  {QStringLiteral("who"), who},
                                  {QStringLiteral("revision"), result.currentRevision}});
+        if (m_setup.stored)
+            m_setup.stored();
         return {200, schedule::scheduleJson(*result.schedule)};
     }
     case schedule::StoreOutcome::Stale: {
@@ -254,6 +256,11 @@ ServiceAnswer ScheduleService::history()
     for (qsizetype i = oldestFirst.size() - 1; i >= 0; --i)
         newestFirst.append(oldestFirst.at(i));
     return {200, {{QStringLiteral("entries"), newestFirst}}};
+}
+
+QJsonObject ScheduleService::running() const
+{
+    return m_setup.running ? m_setup.running() : QJsonObject {};
 }
 
 } // namespace web

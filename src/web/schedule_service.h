@@ -33,6 +33,10 @@ namespace web {
 struct ScheduleServiceSetup {
     QString contentPath;
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+    // Told after each schedule stored, so that it is put in force at once; may be empty.
+    std::function<void()> stored;
+    // What putting it in force is doing, for /api/status (web/schedule_runner.h); may be empty.
+    std::function<QJsonObject()> running;
 };
 
 class ScheduleService {
@@ -49,6 +53,8 @@ public:
     ServiceAnswer at(const HttpFields& query);
     ServiceAnswer timeline(const HttpFields& query);
     ServiceAnswer history();
+    // The runner's status; empty when the service runs none.
+    QJsonObject running() const;
 
 private:
     ScheduleServiceSetup m_setup;

@@ -12,6 +12,7 @@
 #include "web/engine_service.h"
 #include "web/tls_certificate.h"
 #include "web/mqtt_service.h"
+#include "web/schedule_runner.h"
 #include "web/schedule_service.h"
 #include "web/web_service.h"
 #include "web/web_text.h"
@@ -98,7 +99,10 @@ int runService(const WebOptions& options)
     settings.trustedProxy = options.trustProxy;
     settings.api.contentPath = contentPath;
     WebService service(board, page, settings);
-    ScheduleService schedules({contentPath});
+    // The runner sends through the same front as the API, so that a broker's state follows it too.
+    ScheduleRunner runner(board, {contentPath});
+    ScheduleService schedules({contentPath, [] { return QDateTime::currentDateTime(); }, [&runner] { runner.runSoon(); },
+                               [&runner] { return runner.status(); }});
     service.setScheduleService(&schedules);
     if (const std::optional<QString> failed = service.listen(options.listen, options.allowHosts, certificate.credentials)) {
         err << "vorfjp-web: " << *failed << Qt::endl;
@@ -121,6 +125,7 @@ int runService(const WebOptions& options)
             << Qt::endl;
     if (broker)
         broker->start();
+    runner.start();
     const line::StopSignals stop;
     QObject::connect(&stop, &line::StopSignals::stopRequested, &service, [] { QCoreApplication::quit(); });
     return QCoreApplication::exec();

@@ -382,6 +382,8 @@ void WebApi::serve(Endpoint endpoint, const HttpRequest& request, const QJsonObj
     case Endpoint::Status: {
         QJsonObject status = m_board.status();
         status[QStringLiteral("passwordRequired")] = m_passwordRequired;
+        if (m_schedule)
+            status[QStringLiteral("schedule")] = m_schedule->running();
         return answer(json(200, status));
     }
     case Endpoint::Login:

@@ -18,7 +18,8 @@
 //   PATCH /api/content         changes to it, checked by the board side
 //   POST /api/preview          a draft, for the page
 //   POST /api/send/COMMAND     test|time|rooms|rates|weather, body {} or {"device": 0..255}
-//   GET  /api/status           port, send in progress, last sends
+//   GET  /api/status           port, send in progress, last sends; "schedule": the plans in
+//                              force (web/schedule_runner.h)
 //   GET, PUT /api/schedule     the schedule; POST /api/schedule/check; GET /api/schedule/at,
 //                              /api/schedule/timeline, /api/schedule/history: web/schedule_service.h
 //   POST /api/login            {"password": "…"}: a session cookie (no login needed); the

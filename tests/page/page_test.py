@@ -9,6 +9,7 @@ check byte, 03; a digit's cell code lights a segment with a 0 bit (1 F9, 2 A4, 3
 8 80, a blank FF).
 """
 
+import os
 import unittest
 
 from selenium.webdriver.common.by import By
@@ -206,6 +207,87 @@ class BadValues(PageTest):
         self.assertEqual(self.service.content_bytes(), before)
         self.until(lambda: len(self.element('last-sends').find_elements(By.TAG_NAME, 'li')) == 1
                    and '同步时间' in self.element('last-sends').text, 'only the clock in the list')
+
+
+class Plans(PageTest):
+    """A weekend plan and its rule, made on the page."""
+
+    def password(self):
+        return None
+
+    def week_row(self, area, day):
+        """The plan in force at each hour of a day (0 Monday) in an area's week view."""
+        return self.script("""
+            const slots = [...document.querySelectorAll(`#week .week-area[data-area="${arguments[0]}"] .slot`)];
+            return slots.slice(arguments[1] * 24, arguments[1] * 24 + 24).map((slot) => slot.dataset.plan);""",
+                           area, day)
+
+    def shot_of(self, element_id, name, width):
+        """One part of the page at width CSS pixels, the page as tall as it is so that all of it shows."""
+        folder = os.environ.get('VORFJP_PAGE_SCREENSHOTS', self.folder)
+        page_harness.set_viewport(self.driver, width, self.HEIGHT)
+        self.until(lambda: self.script('return window.innerWidth') == width, f'the page at {width} px')
+        height = self.script('return document.documentElement.scrollHeight')
+        page_harness.set_viewport(self.driver, width, height)
+        self.until(lambda: self.script('return window.innerHeight') == height, 'the page resized for the shot')
+        self.element(element_id).screenshot(os.path.join(folder, name))
+        page_harness.set_viewport(self.driver, self.WIDTH, self.HEIGHT)
+
+    def test_weekend_rule(self):
+        """The week view shows a weekend rule from Friday 18:00 to Monday 06:00 once it is saved,
+        and the board at Saturday 20:00 shows the weekend's rates."""
+        self.wait_loaded()
+        self.script("document.getElementById('moment').value = '2026-12-19T20:00'")
+        self.element('show-moment').click()
+        self.until(lambda: '没有计划' in self.element('moment-result').text, 'the moment without plans')
+        self.until(lambda: self.week_row('rooms', 5) == [''] * 24, 'an empty week')
+
+        self.type_into('plan-name', 'weekend')
+        self.element('plan-add').click()
+        self.type_into('plan.rooms.1', '1088')
+        self.type_into('plan.rates.1.a', '712.35')
+        self.element('rule-add').click()
+        self.type_into('rule.1.id', 'wkend')
+        self.type_into('rule.1.from', 'fri 18:00')
+        self.type_into('rule.1.to', 'mon 06:00')
+        self.element('schedule-save').click()
+        self.until(lambda: self.element('schedule-result').text.startswith('已保存（第 1 版）'), 'the schedule saved')
+
+        weekend = ['weekend'] * 24
+        self.until(lambda: self.week_row('rooms', 5) == weekend, 'Saturday in the weekend plan')
+        self.assertEqual(self.week_row('rooms', 4), [''] * 18 + ['weekend'] * 6)
+        self.assertEqual(self.week_row('rooms', 6), weekend)
+        self.assertEqual(self.week_row('rates', 6), weekend)
+        self.assertEqual(self.week_row('weather', 6), [''] * 24)
+
+        self.element('show-moment').click()
+        self.until(lambda: '计划“weekend”（规则 wkend）' in self.element('moment-result').text, 'the plan at Saturday 20:00')
+        self.until(lambda: self.preview_cells('rooms')[:4] == [0xF9, 0xC0, 0x80, 0x80], 'the weekend room rate drawn')
+        # " 712.35": a blank cell, then 7 1 2. 3 5; the point is bit 7 of the 2's cell, cleared.
+        self.assertEqual(self.preview_cells('rates')[:6], [0xFF, 0xF8, 0xF9, 0x24, 0xB0, 0x92])
+        self.assertIn('按计划的内容', self.element('preview-note').text)
+        # The content itself is untouched: the preview only shows what the plan would put in.
+        self.assertEqual(self.element('rooms.1').get_attribute('value'), '1234')
+
+        for width in (360, 1280):
+            self.shot_of('week', f'page-week-{width}.png', width)
+            self.shot_of('plans-section', f'page-plans-{width}.png', width)
+
+        # From now until tomorrow noon in two taps: the plan, then the end.
+        self.button('现在改用“weekend”').click()
+        self.until(lambda: self.driver.find_elements(By.XPATH, '//button[normalize-space()="到明天 12:00"]'),
+                   'the choice of ends')
+        self.button('到明天 12:00').click()
+        self.until(lambda: self.element('override-result').text.startswith('从 '), 'the override saved')
+        self.assertTrue(self.element('override-result').text.endswith(' 12:00 改用“weekend”。'))
+        self.assertEqual(self.element('rule.2.kind').get_attribute('value'), 'override')
+        self.assertEqual(self.element('rule.2.to').get_attribute('value')[11:], '12:00')
+
+    def preview_cells(self, area):
+        return self.script("""
+            return [...document.querySelectorAll(`#preview-${arguments[0]} .cell`)].map((cell) =>
+                [...cell.children].reduce((code, part, bit) => part.classList.contains('on') ? code : code | (1 << bit), 0));""",
+                           area)
 
 
 class Widths(PageTest):

@@ -2,6 +2,8 @@
 
 #include "schedule_support.h"
 
+#include <QFile>
+
 namespace {
 
 using schedule::Area;
@@ -217,18 +219,13 @@ TEST(Resolver, DisabledRulesAndPlansWithoutTheAreaTakeNoPart)
 }
 
 // The hotel: weekdays, a weekend from Friday 18:00 to Monday 06:00, a season from 20 December
-// to 6 January, 1 January, and a Wednesday-night override.
-constexpr const char* kHotel = R"({"revision": 3, "timezone": "Asia/Shanghai",
-  "plans": {"weekday": {"rooms": ["988", "888", "788"]}, "weekend": {"rooms": ["1088", "988", "888"]},
-            "winter": {"rates": [{"a": "712.35", "b": "731.60"}]},
-            "holiday": {"rooms": ["1288", "1188", "1088"], "weather": {"text": "新年快乐"}},
-            "fair": {"rooms": ["1588", "1488", "1388"]}},
-  "rules": [
-    {"id": "week", "plan": "weekday", "weekly": [{"from": "mon 06:00", "to": "fri 18:00"}]},
-    {"id": "wkend", "plan": "weekend", "weekly": [{"from": "fri 18:00", "to": "mon 06:00"}]},
-    {"id": "winter", "plan": "winter", "season": {"from": "12-20", "to": "01-06"}},
-    {"id": "newyear", "plan": "holiday", "dates": ["01-01"]},
-    {"id": "fair", "plan": "fair", "override": {"from": "2026-12-23T18:00", "to": "2026-12-24T09:00"}}]})";
+// to 6 January, 1 January, and a Wednesday-night override; the benchmark lays out the same.
+QByteArray hotelText()
+{
+    QFile file(QStringLiteral(VORFJP_TEST_DATA "/hotel-schedule.json"));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+    return file.readAll();
+}
 
 struct HotelMoment {
     Moment moment;
@@ -237,7 +234,7 @@ struct HotelMoment {
 
 TEST(Resolver, TheHotelPlanAtTwentyMoments)
 {
-    const schedule::Schedule hotel = parsed(kHotel);
+    const schedule::Schedule hotel = parsed(hotelText().constData());
     const Resolver resolver(hotel);
     const HotelMoment table[] = {
         {{"2026-12-16T12:00:00+08:00", "week@weekly", "-", "-"}, "2026-12-18T18:00:00+08:00"}, // Wednesday
@@ -281,7 +278,7 @@ TEST(Resolver, TheHotelPlanAtTwentyMoments)
 
 TEST(Resolver, TheHotelPlanOverTheYear2027)
 {
-    const schedule::Schedule hotel = parsed(kHotel);
+    const schedule::Schedule hotel = parsed(hotelText().constData());
     const Resolver resolver(hotel);
     const schedule::Timeline year = resolver.timeline(at("2027-01-01T00:00:00+08:00"), at("2028-01-01T00:00:00+08:00"));
 

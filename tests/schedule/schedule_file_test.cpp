@@ -116,8 +116,13 @@ TEST(ScheduleFile, TheAppliedStateAndTheHistoryComeBackAsWritten)
     EXPECT_EQ(schedule::loadApplied(content), schedule::AppliedState {});
 
     schedule::AppliedState state;
-    state[std::size_t(schedule::Area::Rooms)] = schedule::Applied {{"weekend", "wkend", schedule::Level::Weekly}, 3, 1797242400000};
-    state[std::size_t(schedule::Area::Weather)] = schedule::Applied {{"holiday", "newyear", schedule::Level::Dates}, 3, 1798732800000};
+    state[std::size_t(schedule::Area::Rooms)] = schedule::Applied {{"weekend", "wkend", schedule::Level::Weekly}, 3, 1797242400000,
+                                                                   QJsonArray {"1088", QJsonValue::Null},
+                                                                   QJsonArray {"1088", "988"}, true};
+    state[std::size_t(schedule::Area::Weather)] = schedule::Applied {{"holiday", "newyear", schedule::Level::Dates}, 3, 1798732800000,
+                                                                     QJsonObject {{"text", "新年快乐"}},
+                                                                     QJsonObject {{"text", "新年快乐"}, {"low", "2"}, {"high", "9"}},
+                                                                     false};
     EXPECT_EQ(schedule::storeApplied(content, state), QString());
     EXPECT_EQ(schedule::loadApplied(content), state);
 

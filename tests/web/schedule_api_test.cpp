@@ -53,7 +53,7 @@ TEST(ScheduleApi, StoresChecksAndResolvesTheScheduleBesideTheContentFile)
     web::WebServiceSettings settings;
     settings.api.credentials = files;
     web::WebService service(board, page, settings);
-    web::ScheduleService schedules({content, [] { return QDateTime(QDate(2026, 12, 9), QTime(18, 0), Qt::UTC); }});
+    web::ScheduleService schedules({content, [] { return QDateTime(QDate(2026, 12, 9), QTime(18, 0), Qt::UTC); }, {}, {}});
     service.setScheduleService(&schedules);
     ASSERT_EQ(service.listen({QHostAddress(QHostAddress::LocalHost), 0, false}, {}), std::nullopt);
     const quint16 port = service.port();

@@ -352,7 +352,8 @@ function drawWeather(weather) {
   }
 }
 
-function drawPreview(answer) {
+// forDraft: the answer is for what is being typed, so its errors go beside the fields.
+function drawPreview(answer, forDraft = true) {
   setNames(answer.names);
   const names = { rooms: answer.names.rooms, rates: answer.names.currencies, temperature: [] };
   for (const name of ['rooms', 'rates', 'temperature']) {
@@ -364,11 +365,13 @@ function drawPreview(answer) {
       drawArea(svg, area, names[name], name === 'temperature');
   }
   drawWeather(answer.weather);
-  showErrors(answer.errors, editedInputs());
+  if (forDraft)
+    showErrors(answer.errors, editedInputs());
 }
 
 // At most one preview request at a time; typing meanwhile asks once more when it is answered.
 let previewRunning = false;
+const DRAFT_NOTE = '按正在输入的内容显示，还没有发送，也没有保存。';
 let previewAgain = false;
 
 async function preview() {
@@ -381,8 +384,10 @@ async function preview() {
     do {
       previewAgain = false;
       const answer = await api('POST', '/api/preview', draft());
-      if (answer.ok)
+      if (answer.ok) {
         drawPreview(answer.body);
+        byId('preview-note').textContent = DRAFT_NOTE;
+      }
     } while (previewAgain);
   } finally {
     previewRunning = false;
@@ -472,6 +477,8 @@ async function refreshStatus() {
     deviceShown = true;
   }
   showLastSends(status.last);
+  if (status.schedule)
+    showPlansNow(status.schedule);
 }
 
 // ---- sending ----------------------------------------------------------------------------------
@@ -520,6 +527,547 @@ async function send(button) {
   refreshStatus();
 }
 
+// ---- plans and their schedule -----------------------------------------------------------------
+// The schedule as GET /api/schedule gives it and PUT /api/schedule takes it back whole, with the
+// revision it was based on. Plans are edited in the content's groups (an empty field leaves that
+// value alone); a rule with one condition is edited on its line, one with more is kept as it is.
+// Times are wall-clock times of the schedule's zone, "YYYY-MM-DDTHH:MM", counted here as if they
+// were UTC so that no browser zone comes in.
+
+const AREAS = ['rooms', 'rates', 'weather'];
+const AREA_NAMES = { rooms: '房价', rates: '牌价', weather: '天气' };
+const KINDS = { weekly: '每周', season: '季节', dates: '日期', override: '临时' };
+const KIND_HINTS = {
+  weekly: ['fri 18:00', 'mon 06:00'],
+  season: ['12-20', '01-06'],
+  override: ['2026-12-16T18:00', '2026-12-17T12:00'],
+};
+const DAYS = ['一', '二', '三', '四', '五', '六', '日'];
+const DAY_MS = 24 * 60 * 60 * 1000;
+
+let schedule = { revision: 0, plans: {}, rules: [] };
+let planShown = null;
+
+function wallMs(text) {
+  return Date.UTC(+text.slice(0, 4), +text.slice(5, 7) - 1, +text.slice(8, 10), +text.slice(11, 13) || 0,
+    +text.slice(14, 16) || 0);
+}
+
+function wallText(ms) {
+  const d = new Date(ms);
+  return `${d.getUTCFullYear()}-${two(d.getUTCMonth() + 1)}-${two(d.getUTCDate())}T${two(d.getUTCHours())}:${two(d.getUTCMinutes())}`;
+}
+
+const shownTime = (iso) => (iso ? iso.slice(0, 16).replace('T', ' ') : '（不再变化）');
+
+// Now on the schedule's wall clock, from the service.
+async function nowLocal() {
+  const answer = await api('GET', '/api/schedule/at');
+  return answer.ok ? answer.body.time.slice(0, 16) : null;
+}
+
+function planIndex(name) {
+  return Object.keys(schedule.plans).indexOf(name) % 6;
+}
+
+function winnerText(winner) {
+  return winner ? `计划“${winner.plan}”（规则 ${winner.rule}）` : '没有计划，保持原样';
+}
+
+function makeLabelled(id, caption, control) {
+  const label = makeElement('label', '', caption);
+  label.htmlFor = id;
+  control.id = id;
+  return [label, control];
+}
+
+function makeSelect(options, value) {
+  const select = document.createElement('select');
+  for (const [key, caption] of options) {
+    const option = makeElement('option', '', caption);
+    option.value = key;
+    select.append(option);
+  }
+  select.value = value;
+  return select;
+}
+
+function makeText(value, className, placeholder = '') {
+  const input = document.createElement('input');
+  input.className = className;
+  input.value = value;
+  input.autocomplete = 'off';
+  input.spellcheck = false;
+  input.placeholder = placeholder;
+  return input;
+}
+
+// ---- the plan in the content's groups ----
+
+// The names of the content's rows, as the groups above show them.
+function rowName(input) {
+  return input.labels[0].firstChild.textContent;
+}
+
+function buildPlanFields() {
+  const box = byId('plan-fields');
+  box.replaceChildren();
+  const choice = byId('plan-choice');
+  choice.replaceChildren(...Object.keys(schedule.plans).map((name) => {
+    const option = makeElement('option', '', name);
+    option.value = name;
+    return option;
+  }));
+  if (planShown === null) {
+    box.append(makeElement('p', 'note', '还没有计划：先起个名字，再新建。'));
+    return;
+  }
+  choice.value = planShown;
+  const plan = schedule.plans[planShown];
+  const group = (caption) => {
+    const set = document.createElement('fieldset');
+    set.append(makeElement('legend', '', caption));
+    box.append(set);
+    return set;
+  };
+  const field = (set, id, caption, value, className) => {
+    const row = makeElement('div', 'row');
+    const input = makeText(value ?? '', className);
+    input.inputMode = className === 'text' ? 'text' : 'decimal';
+    row.append(...makeLabelled(id, caption, input));
+    set.append(row);
+  };
+  const rooms = group('房价');
+  groups.rooms.forEach((input, i) => field(rooms, `plan.rooms.${i + 1}`, rowName(input), plan.rooms?.[i], 'room'));
+  // A rate's two values on one line, as in the group above; the second's label is for screen readers.
+  const rates = group('外币兑换');
+  for (let i = 0; i < groups.rates.length / 2; ++i) {
+    const name = rowName(groups.rates[2 * i]);
+    const row = makeElement('div', 'row');
+    const [labelA, a] = makeLabelled(`plan.rates.${i + 1}.a`, name, makeText(plan.rates?.[i]?.a ?? '', 'rate'));
+    labelA.append(makeElement('span', 'unseen', '，第一个值'));
+    const [labelB, b] = makeLabelled(`plan.rates.${i + 1}.b`, `${name}，第二个值`, makeText(plan.rates?.[i]?.b ?? '', 'rate'));
+    labelB.className = 'unseen';
+    a.inputMode = 'decimal';
+    b.inputMode = 'decimal';
+    row.append(labelA, a, labelB, b);
+    rates.append(row);
+  }
+  const weather = group('天气预报');
+  field(weather, 'plan.weather.text', '今日天气', plan.weather?.text, 'text');
+  field(weather, 'plan.weather.low', '最低温度', plan.weather?.low, 'temperature');
+  field(weather, 'plan.weather.high', '最高温度', plan.weather?.high, 'temperature');
+}
+
+// The shown plan's fields back into the schedule: an empty field is null, trailing nulls go.
+function collectPlan() {
+  if (planShown === null || !byId('plan.rooms.1'))
+    return;
+  const value = (id) => byId(id).value.trim() || null;
+  const trimmed = (rows) => {
+    while (rows.length && rows[rows.length - 1] === null)
+      rows.pop();
+    return rows;
+  };
+  const plan = {};
+  const rooms = trimmed(groups.rooms.map((_, i) => value(`plan.rooms.${i + 1}`)));
+  if (rooms.length)
+    plan.rooms = rooms;
+  const rates = [];
+  for (let i = 0; i < groups.rates.length / 2; ++i) {
+    const a = value(`plan.rates.${i + 1}.a`);
+    const b = value(`plan.rates.${i + 1}.b`);
+    rates.push(a === null && b === null ? null : { a, b });
+  }
+  if (trimmed(rates).length)
+    plan.rates = rates;
+  const weather = {};
+  for (const key of ['text', 'low', 'high']) {
+    const v = value(`plan.weather.${key}`);
+    if (v !== null)
+      weather[key] = v;
+  }
+  if (Object.keys(weather).length)
+    plan.weather = weather;
+  schedule.plans[planShown] = plan;
+}
+
+function addPlan() {
+  const input = byId('plan-name');
+  const name = input.value.trim();
+  const problem = !name ? '请先输入计划名。' : schedule.plans[name] ? `已经有叫“${name}”的计划。` : '';
+  showError(input, problem);
+  if (problem)
+    return;
+  collectPlan();
+  schedule.plans[name] = {};
+  planShown = name;
+  input.value = '';
+  buildPlanFields();
+  buildRules();
+  byId('plan.rooms.1').focus();
+}
+
+// ---- rules, a line each ----
+
+function kindOf(rule) {
+  const kinds = Object.keys(KINDS).filter((kind) => rule[kind] !== undefined);
+  if (kinds.length !== 1 || (rule.weekly && rule.weekly.length !== 1))
+    return null;
+  return kinds[0];
+}
+
+function conditionText(rule) {
+  const parts = [];
+  if (rule.weekly)
+    parts.push('每周 ' + rule.weekly.map((span) => `${span.from}–${span.to}`).join('、'));
+  if (rule.season)
+    parts.push(`季节 ${rule.season.from}–${rule.season.to}`);
+  if (rule.dates)
+    parts.push('日期 ' + rule.dates.join('、'));
+  if (rule.override)
+    parts.push(`临时 ${rule.override.from}–${rule.override.to}`);
+  return parts.join('，且 ');
+}
+
+function buildRules() {
+  const box = byId('rules');
+  box.replaceChildren();
+  const plans = Object.keys(schedule.plans).map((name) => [name, name]);
+  schedule.rules.forEach((rule, index) => {
+    const n = index + 1;
+    const row = makeElement('div', 'rule');
+    row.dataset.index = index;
+    const kind = kindOf(rule);
+    const idInput = makeText(rule.id, 'short');
+    idInput.dataset.key = `rules.${n}.id`;
+    row.append(...makeLabelled(`rule.${n}.id`, `规则 ${n}：`, idInput));
+    if (kind === null) {
+      row.append(makeElement('span', '', `计划“${rule.plan}”，${conditionText(rule)}（多个条件的规则在页面上只能整条删除）`));
+    } else {
+      const plan = makeSelect(plans.length ? plans : [[rule.plan, rule.plan]], rule.plan);
+      plan.dataset.key = `rules.${n}.plan`;
+      row.append(...makeLabelled(`rule.${n}.plan`, '计划', plan));
+      const kindSelect = makeSelect(Object.entries(KINDS), kind);
+      kindSelect.addEventListener('change', () => {
+        collectRules();
+        const changed = schedule.rules[index];
+        delete changed[kind];
+        changed[kindSelect.value] = kindSelect.value === 'weekly' ? [{ from: '', to: '' }]
+          : kindSelect.value === 'dates' ? [] : { from: '', to: '' };
+        buildRules();
+        byId(`rule.${n}.kind`).focus();
+      });
+      row.append(...makeLabelled(`rule.${n}.kind`, '条件', kindSelect));
+      if (kind === 'dates') {
+        const dates = makeText(rule.dates.join(', '), 'span', '01-01, 2027-02-06');
+        dates.dataset.key = `rules.${n}.dates`;
+        row.append(...makeLabelled(`rule.${n}.dates`, '日期', dates));
+      } else {
+        const span = kind === 'weekly' ? rule.weekly[0] : rule[kind];
+        const path = kind === 'weekly' ? `rules.${n}.weekly.1` : `rules.${n}.${kind}`;
+        for (const [end, caption, hint] of [['from', '从', KIND_HINTS[kind][0]], ['to', '到', KIND_HINTS[kind][1]]]) {
+          const input = makeText(span[end], 'span', hint);
+          input.dataset.key = `${path}.${end}`;
+          row.append(...makeLabelled(`rule.${n}.${end}`, caption, input));
+        }
+      }
+    }
+    const enabled = document.createElement('input');
+    enabled.type = 'checkbox';
+    enabled.checked = rule.enabled !== false;
+    row.append(...makeLabelled(`rule.${n}.enabled`, '启用', enabled));
+    const remove = makeElement('button', '', '删除规则');
+    remove.type = 'button';
+    remove.id = `rule.${n}.remove`;
+    remove.addEventListener('click', () => {
+      collectRules();
+      schedule.rules.splice(index, 1);
+      buildRules();
+      byId('rule-add').focus();
+    });
+    row.append(remove);
+    box.append(row);
+  });
+  if (!schedule.rules.length)
+    box.append(makeElement('p', 'note', '还没有规则。'));
+}
+
+// The rule lines back into the schedule.
+function collectRules() {
+  for (const row of byId('rules').querySelectorAll('.rule')) {
+    const index = Number(row.dataset.index);
+    const n = index + 1;
+    const rule = schedule.rules[index];
+    rule.id = byId(`rule.${n}.id`).value.trim();
+    if (byId(`rule.${n}.enabled`).checked)
+      delete rule.enabled;
+    else
+      rule.enabled = false;
+    const kind = kindOf(rule);
+    if (kind === null)
+      continue;
+    rule.plan = byId(`rule.${n}.plan`).value;
+    if (kind === 'dates') {
+      rule.dates = byId(`rule.${n}.dates`).value.split(/[,，\s]+/).filter(Boolean);
+    } else {
+      const span = { from: byId(`rule.${n}.from`).value.trim(), to: byId(`rule.${n}.to`).value.trim() };
+      rule[kind] = kind === 'weekly' ? [span] : span;
+    }
+  }
+}
+
+function addRule() {
+  collectRules();
+  const plan = planShown ?? Object.keys(schedule.plans)[0] ?? '';
+  schedule.rules.push({ id: `rule${schedule.rules.length + 1}`, plan, weekly: [{ from: '', to: '' }] });
+  buildRules();
+  byId(`rule.${schedule.rules.length}.id`).focus();
+}
+
+// ---- storing ----
+
+function showScheduleErrors(errors) {
+  const list = byId('schedule-errors');
+  list.replaceChildren(...Object.entries(errors).map(([key, message]) => makeElement('li', '', `${key}：${message}`)));
+  for (const input of byId('rules').querySelectorAll('[data-key]')) {
+    const key = input.dataset.key;
+    const own = Object.keys(errors).some((at) => at === key || at.startsWith(key + '.'));
+    if (own)
+      input.setAttribute('aria-invalid', 'true');
+    else
+      input.removeAttribute('aria-invalid');
+  }
+}
+
+// Stores the schedule as edited; true when it was stored.
+async function saveSchedule(result) {
+  collectPlan();
+  collectRules();
+  say(result, '正在保存……');
+  const answer = await api('PUT', '/api/schedule', schedule);
+  if (!answer.ok) {
+    showScheduleErrors(answer.body.errors || {});
+    say(result, `没有保存：${messageOf(answer)}`, true);
+    return false;
+  }
+  showScheduleErrors({});
+  schedule = answer.body;
+  if (!(planShown in schedule.plans))
+    planShown = Object.keys(schedule.plans)[0] ?? null;
+  buildPlanFields();
+  buildRules();
+  buildOverridePlans();
+  say(result, `已保存（第 ${schedule.revision} 版），到时会自动换上并发送。`);
+  await Promise.all([showWeek(), showHistory(), refreshStatus()]);
+  return true;
+}
+
+// ---- "from now until…" in two taps: the plan, then the end ----
+
+function buildOverridePlans() {
+  const box = byId('override-plans');
+  box.replaceChildren();
+  byId('override-until').replaceChildren();
+  const names = Object.keys(schedule.plans);
+  if (!names.length)
+    box.append(makeElement('p', 'note', '有了计划之后，可以在这里从现在起临时改用其中一个。'));
+  for (const name of names) {
+    const button = makeElement('button', '', `现在改用“${name}”`);
+    button.type = 'button';
+    button.addEventListener('click', () => chooseUntil(name));
+    box.append(button);
+  }
+}
+
+async function chooseUntil(plan) {
+  const now = await nowLocal();
+  if (now === null)
+    return;
+  const today = wallMs(now.slice(0, 10));
+  const ends = [
+    ['2 小时', wallMs(now) + 2 * 60 * 60 * 1000],
+    ['到今晚 24:00', today + DAY_MS],
+    ['到明早 06:00', today + DAY_MS + 6 * 60 * 60 * 1000],
+    ['到明天 12:00', today + DAY_MS + 12 * 60 * 60 * 1000],
+  ];
+  const box = byId('override-until');
+  box.replaceChildren(makeElement('span', '', `“${plan}”用到：`));
+  for (const [caption, end] of ends) {
+    const button = makeElement('button', '', caption);
+    button.type = 'button';
+    button.addEventListener('click', () => startOverride(plan, now, wallText(end)));
+    box.append(button);
+  }
+  box.querySelector('button').focus();
+}
+
+async function startOverride(plan, from, to) {
+  collectRules();
+  schedule.rules.push({ id: `now-${from.replace(/[^0-9]/g, '')}`, plan, override: { from, to } });
+  const stored = await saveSchedule(byId('override-result'));
+  if (!stored)
+    schedule.rules.pop();
+  else
+    say(byId('override-result'), `从 ${from.replace('T', ' ')} 到 ${to.replace('T', ' ')} 改用“${plan}”。`);
+  byId('override-until').replaceChildren();
+}
+
+// ---- the week, the moment, what is in force, the history ----
+
+async function showWeek() {
+  if (!byId('moment').value) {
+    const now = await nowLocal();
+    if (now !== null)
+      byId('moment').value = now;
+  }
+  const moment = byId('moment').value.slice(0, 16);
+  if (!moment)
+    return;
+  const day = wallMs(moment.slice(0, 10));
+  const monday = day - ((new Date(day).getUTCDay() + 6) % 7) * DAY_MS;
+  const from = wallText(monday);
+  const answer = await api('GET', `/api/schedule/timeline?from=${from}&to=${wallText(monday + 7 * DAY_MS)}`);
+  if (!answer.ok)
+    return;
+  const box = byId('week');
+  box.replaceChildren();
+  for (const area of AREAS) {
+    const segments = answer.body.areas[area].map((s) => ({ from: s.from.slice(0, 16), to: s.to.slice(0, 16), plan: s.plan }));
+    const grid = makeElement('div', 'week-area');
+    grid.dataset.area = area;
+    grid.append(makeElement('div', 'title', `${AREA_NAMES[area]}（${from.slice(0, 10)} 这一周）`));
+    grid.append(makeElement('div', 'hour', ''));
+    for (let hour = 0; hour < 24; ++hour)
+      grid.append(makeElement('div', 'hour', hour % 6 === 0 ? String(hour) : ''));
+    const plansSeen = [];
+    DAYS.forEach((dayName, d) => {
+      grid.append(makeElement('div', 'hour', `周${dayName}`));
+      for (let hour = 0; hour < 24; ++hour) {
+        const wall = wallText(monday + d * DAY_MS + hour * 60 * 60 * 1000);
+        const segment = segments.find((s) => s.from <= wall && wall < s.to) || {};
+        const slot = makeElement('div', 'slot');
+        slot.dataset.plan = segment.plan || '';
+        if (segment.plan)
+          slot.classList.add(`plan-${planIndex(segment.plan)}`);
+        if (wall === moment.slice(0, 13) + ':00')
+          slot.classList.add('now');
+        slot.title = `周${dayName} ${two(hour)}:00 ${segment.plan || '没有计划'}`;
+        grid.append(slot);
+        if (segment.plan && !plansSeen.includes(segment.plan))
+          plansSeen.push(segment.plan);
+      }
+    });
+    grid.setAttribute('role', 'img');
+    grid.setAttribute('aria-label', `${AREA_NAMES[area]}这一周的计划：${plansSeen.join('、') || '没有计划'}`);
+    box.append(grid);
+  }
+  byId('week-legend').replaceChildren(...Object.keys(schedule.plans).map((name) => {
+    const item = makeElement('li', '');
+    item.append(makeElement('span', `swatch plan-${planIndex(name)}`), name);
+    return item;
+  }));
+}
+
+// The board at the picked moment, drawn by the preview above.
+async function showMoment() {
+  const moment = byId('moment').value.slice(0, 16);
+  const result = byId('moment-result');
+  if (!moment) {
+    say(result, '请先选一个时间。', true);
+    return;
+  }
+  const at = await api('GET', `/api/schedule/at?time=${encodeURIComponent(moment)}`);
+  if (!at.ok) {
+    say(result, messageOf(at), true);
+    return;
+  }
+  const content = at.body.content;
+  const drawn = await api('POST', '/api/preview', { rooms: content.rooms, rates: content.rates, weather: content.weather });
+  if (drawn.ok) {
+    drawPreview(drawn.body, false);
+    byId('preview-note').textContent = `显示 ${moment.replace('T', ' ')} 按计划的内容；在上面输入时回到正在输入的内容。`;
+  }
+  say(result, AREAS.map((area) => `${AREA_NAMES[area]}：${winnerText(at.body.areas[area])}`).join('；')
+    + `。下次变化：${shownTime(at.body.next)}。预览见“显示屏预览”。`);
+  await showWeek();
+}
+
+function showPlansNow(running) {
+  const list = byId('plans-now');
+  list.replaceChildren();
+  if (running.problem)
+    list.append(makeElement('li', 'held', running.problem));
+  for (const area of AREAS) {
+    const state = running.areas?.[area];
+    if (!state)
+      continue;
+    const item = makeElement('li', '');
+    let text = `${AREA_NAMES[area]}：${winnerText(state.plan ? state : null)}，下次变化 ${shownTime(state.next)}。`;
+    if (state.hold) {
+      text += ` 内容被手工改过，保持到 ${shownTime(state.hold.until)}。`;
+      item.classList.add('held');
+    }
+    if (state.retry) {
+      text += ` 发送没有成功（${state.retry.message}），已试 ${state.retry.attempts} 次，${shownTime(state.retry.at)} 再试。`;
+      item.classList.add('held');
+    }
+    item.textContent = text;
+    list.append(item);
+  }
+}
+
+async function showHistory() {
+  const answer = await api('GET', '/api/schedule/history');
+  if (!answer.ok)
+    return;
+  const list = byId('schedule-history');
+  list.replaceChildren();
+  if (!answer.body.entries.length)
+    list.append(makeElement('li', 'note', '还没有记录。'));
+  for (const entry of answer.body.entries.slice(0, 50)) {
+    const item = makeElement('li', entry.outcome === 'failed' ? 'failed' : '');
+    const time = makeElement('time', '', shownTime(entry.time));
+    time.dateTime = entry.time;
+    let text;
+    if (entry.kind === 'edit') {
+      text = `${entry.who} 保存了第 ${entry.revision} 版。`;
+    } else {
+      const changed = Object.entries(entry.changed || {}).map(([key, c]) => `${key} ${c.from ?? ''}→${c.to ?? ''}`);
+      text = `${AREA_NAMES[entry.area] || entry.area}换上${winnerText(entry)}${changed.length ? '：' + changed.join('，') : ''}；`
+        + (entry.outcome === 'sent' ? '已发送。' : `发送没有成功：${entry.message}`);
+    }
+    item.append(time, ' ', text);
+    list.append(item);
+  }
+}
+
+async function loadSchedule() {
+  const answer = await api('GET', '/api/schedule');
+  if (!answer.ok) {
+    say(byId('schedule-result'), messageOf(answer), true);
+    return;
+  }
+  schedule = answer.body;
+  planShown = Object.keys(schedule.plans)[0] ?? null;
+  buildPlanFields();
+  buildRules();
+  buildOverridePlans();
+  await Promise.all([showWeek(), showHistory()]);
+}
+
+function startPlans() {
+  byId('plan-add').addEventListener('click', addPlan);
+  byId('plan-choice').addEventListener('change', () => {
+    collectPlan();
+    planShown = byId('plan-choice').value;
+    buildPlanFields();
+  });
+  byId('rule-add').addEventListener('click', addRule);
+  byId('schedule-save').addEventListener('click', () => saveSchedule(byId('schedule-result')));
+  byId('show-moment').addEventListener('click', showMoment);
+}
+
 // ---- start ------------------------------------------------------------------------------------
 
 async function load() {
@@ -537,7 +1085,7 @@ async function load() {
   byId('weather.low').value = content.weather.low;
   byId('weather.high').value = content.weather.high;
   byId('board').hidden = false;
-  await Promise.all([preview(), refreshStatus()]);
+  await Promise.all([preview(), refreshStatus(), loadSchedule()]);
   if (!started) {
     started = true;
     setInterval(showClock, 1000);
@@ -550,9 +1098,10 @@ function start() {
   byId('logout').addEventListener('click', logout);
   const board = byId('board');
   board.addEventListener('input', (event) => {
-    if (event.target.dataset.key)
+    if (event.target.dataset.key && !event.target.closest('.plans'))
       preview();
   });
+  startPlans();
   board.addEventListener('click', (event) => {
     const button = event.target.closest('button[data-command]');
     if (button)
