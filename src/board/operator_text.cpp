@@ -239,6 +239,14 @@ QString operatorMessage(const Problem& problem)
                     .arg(silent.waited.count());
             },
             [](const FontMissing& missing) { return QStringLiteral("天气文字没有发送：%1").arg(missing.hint); },
+            [](const ContentUnusable& unusable) {
+                QString message = QStringLiteral("没有发送：内容文件 %1 不能使用。").arg(QString::fromLatin1(storage::kContentFileName));
+                if (!unusable.error.isEmpty())
+                    message += u'\n' + unusable.error;
+                for (const EditError& error : unusable.refused)
+                    message += u'\n' + error.key + QStringLiteral("：") + editErrorText(error);
+                return message;
+            },
             [](const ClockInvalid&) {
                 return QStringLiteral("时间没有发送：电脑的时钟没有给出有效的本地时间。请检查电脑的日期和时间设置。");
             },

@@ -17,6 +17,7 @@ const char* problemKind(const Problem& problem)
                           [](const TestWaiting&) { return "test-waiting"; },
                           [](const NoAnswer&) { return "no-answer"; },
                           [](const FontMissing&) { return "font-missing"; },
+                          [](const ContentUnusable&) { return "content-unusable"; },
                           [](const ClockInvalid&) { return "clock-invalid"; },
                           [](const SaveFailed&) { return "save-failed"; },
                           [](const Withdrawn&) { return "withdrawn"; },

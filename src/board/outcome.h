@@ -2,6 +2,7 @@
 // What came of asking the board for something: done (with the answering device for a test, and
 // the content file as the send left it), or one problem with the facts a front end needs to say
 // what went wrong in its own words and what to do about it.
+#include "board/content_edit.h"
 #include "line/line_fault.h"
 #include "protocol/display_data.h"
 #include "storage/board_content.h"
@@ -12,6 +13,7 @@
 #include <optional>
 #include <type_traits>
 #include <variant>
+#include <vector>
 
 namespace board {
 
@@ -56,6 +58,13 @@ struct FontMissing {
     QString hint; // the drawing side's own words, may be empty
 };
 
+// The content file gives nothing to send: it cannot be read (error, Chinese, from the file's
+// side), or it refuses the edits that came with the send (refused; nothing was sent).
+struct ContentUnusable {
+    QString error;
+    std::vector<EditError> refused;
+};
+
 // The computer's clock gives no valid local time.
 struct ClockInvalid {};
 
@@ -69,7 +78,7 @@ struct SaveFailed {
 struct Withdrawn {};
 
 using Problem = std::variant<AreaUnusable, PortUnavailable, SendFailed, LineLost, PortClosedInPause, TestWaiting,
-                             NoAnswer, FontMissing, ClockInvalid, SaveFailed, Withdrawn>;
+                             NoAnswer, FontMissing, ContentUnusable, ClockInvalid, SaveFailed, Withdrawn>;
 
 // The name of the problem's kind for machines: "port-unavailable", "no-answer", ...
 const char* problemKind(const Problem& problem);

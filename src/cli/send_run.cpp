@@ -1,15 +1,16 @@
 #include "cli/send_run.h"
 
 #include "board/overloaded.h"
+#include "board/session.h"
 #include "board/shared_port.h"
 #include "cli/content_run.h"
 #include "cli/exit_status.h"
 #include "cli/send_text.h"
-#include "line/event_wait.h"
 #include "serial/port_choice.h"
 #include "serial/port_list.h"
 #include "storage/content_file.h"
 
+#include <QCoreApplication>
 
 namespace cli {
 
@@ -172,6 +173,15 @@ Said sayProblem(const board::Problem& problem)
                                             .arg(silent.waited.count())};
             },
             [&](const board::FontMissing& missing) { return Said {kUnavailable, missing.hint + u' ' + weatherNotSent}; },
+            [](const board::ContentUnusable& unusable) {
+                QString words = SendText::tr("The content file %1 cannot be used:")
+                                    .arg(QString::fromLatin1(storage::kContentFileName));
+                if (!unusable.error.isEmpty())
+                    words += u' ' + unusable.error;
+                for (const board::EditError& refused : unusable.refused)
+                    words += u' ' + refused.key;
+                return Said {kContentUnusable, words};
+            },
             [](const board::ClockInvalid&) {
                 return Said {kUnavailable, SendText::tr("The computer's clock gives no valid local time.")};
             },
@@ -181,18 +191,35 @@ Said sayProblem(const board::Problem& problem)
         problem);
 }
 
-std::optional<storage::BoardContent> loadContent(const SendOptions& options, QTextStream& err)
+void tell(const board::Problem& problem, QTextStream& err, int& status)
 {
-    const std::optional<QString> path = contentPathFor(options, err);
-    if (!path)
-        return std::nullopt;
-    const storage::DecodeResult loaded = storage::loadContentFile(*path);
-    if (!loaded.content) {
-        err << "vorfjp-send: " << SendText::tr("The content file %1 cannot be used:").arg(*path) << ' ' << loaded.error
-            << Qt::endl;
-        return std::nullopt;
+    const Said said = sayProblem(problem);
+    err << "vorfjp-send: " << said.words << Qt::endl;
+    status = said.status;
+}
+
+// The frames the commands would send, without any port: the engine on its own, which keeps them.
+int dryRun(const SendOptions& options, const board::Draft& draft, const board::WeatherDrawing& draw, QTextStream& out,
+           QTextStream& err)
+{
+    board::FrameRecorder recorder;
+    board::EngineSetup setup;
+    setup.clock = [] { return QDateTime::currentDateTime(); };
+    setup.draw = draw;
+    setup.pause = [](std::chrono::milliseconds) {};
+    setup.save = [](const storage::BoardContent& sent) { return storage::UpdateResult {sent, false, {}, {}}; };
+    board::BoardEngine engine(recorder, std::move(setup));
+    for (const board::Command command : options.commands) {
+        const board::Outcome outcome = engine.run(command, [&draft] { return draft; });
+        for (const QByteArray& frame : recorder.takeFrames())
+            out << frame.toHex(' ').toUpper() << Qt::endl;
+        if (!outcome.ok()) {
+            int status = kDone;
+            tell(outcome.problem(), err, status);
+            return status;
+        }
     }
-    return loaded.content;
+    return kDone;
 }
 
 } // namespace
@@ -224,50 +251,57 @@ int runSend(const SendOptions& options, const QString& socketPath, const board::
 {
     board::Draft draft;
     draft.deviceId = options.deviceId;
+    QString contentPath;
     if (std::any_of(options.commands.begin(), options.commands.end(), board::needsContent)) {
-        const std::optional<storage::BoardContent> content = loadContent(options, err);
-        if (!content)
+        const std::optional<QString> path = contentPathFor(options, err);
+        if (!path)
             return kContentUnusable;
-        draft.content = *content;
-    }
-
-    board::FrameRecorder recorder;
-    board::SharedPort shared([&options] { return options.port.value_or(serial::loadPortChoice()); }, socketPath);
-    board::BoardPort& port = options.dryRun ? static_cast<board::BoardPort&>(recorder) : shared;
-    board::EngineSetup setup;
-    setup.clock = [] { return QDateTime::currentDateTime(); };
-    setup.draw = draw;
-    setup.pause = [dryRun = options.dryRun](std::chrono::milliseconds pause) {
-        if (!dryRun)
-            line::EventWait(QEventLoop::AllEvents).pause(QDeadlineTimer(pause));
-    };
-    if (!options.dryRun)
-        setup.answerWait = std::chrono::milliseconds(options.timeoutMs);
-    // The file already holds what was sent: it is where the content came from.
-    setup.save = [](const storage::BoardContent& sent) { return storage::UpdateResult {sent, false, {}, {}}; };
-    board::BoardEngine engine(port, std::move(setup));
-
-    for (const board::Command command : options.commands) {
-        const board::Outcome outcome = engine.run(command, [&draft] { return draft; });
-        for (const QByteArray& frame : recorder.takeFrames())
-            out << frame.toHex(' ').toUpper() << Qt::endl;
-        if (!outcome.ok()) {
-            // The problem that stopped the run is what the user is told, not how the end went.
-            (void)port.finish();
-            const Said said = sayProblem(outcome.problem());
-            err << "vorfjp-send: " << said.words << Qt::endl;
-            return said.status;
+        // Read here too, so that a file that cannot be used is told before any port is opened.
+        const storage::DecodeResult loaded = storage::loadContentFile(*path);
+        if (!loaded.content) {
+            err << "vorfjp-send: " << SendText::tr("The content file %1 cannot be used:").arg(*path) << ' '
+                << loaded.error << Qt::endl;
+            return kContentUnusable;
         }
-        if (const std::optional<int> device = outcome.deviceNumber())
-            out << "device " << *device << Qt::endl;
+        draft.content = *loaded.content;
+        contentPath = *path;
     }
-    // A short session's last frames must reach the board before the line goes.
-    if (const board::Outcome finished = port.finish(); !finished.ok()) {
-        const Said said = sayProblem(finished.problem());
-        err << "vorfjp-send: " << said.words << Qt::endl;
-        return said.status;
+    if (options.dryRun)
+        return dryRun(options, draft, draw, out, err);
+    if (options.commands.empty())
+        return kDone;
+
+    int status = kDone;
+    board::SessionSetup setup;
+    setup.contentPath = contentPath;
+    setup.draw = draw;
+    setup.answerWait = std::chrono::milliseconds(options.timeoutMs);
+    // The commands are queued together: the port's session ends once the last one is through,
+    // and its end must have got the last frames to the board.
+    setup.idleClose = std::chrono::milliseconds(0);
+    setup.ended = [&err, &status](const board::Outcome& finished) {
+        // The problem that stopped the run is what the user is told, not how the end went.
+        if (status == kDone && !finished.ok())
+            tell(finished.problem(), err, status);
+        QCoreApplication::exit(status);
+    };
+    board::Session session(std::make_unique<board::SharedPort>(
+                               [&options] { return options.port.value_or(serial::loadPortChoice()); }, socketPath),
+                           std::move(setup));
+    for (const board::Command command : options.commands) {
+        session.run({command, options.deviceId, {}}, [&](const board::Outcome& outcome) {
+            if (status != kDone)
+                return;
+            if (!outcome.ok()) {
+                tell(outcome.problem(), err, status);
+                session.dropQueued();
+                return;
+            }
+            if (const std::optional<int> device = outcome.deviceNumber())
+                out << "device " << *device << Qt::endl;
+        });
     }
-    return kDone;
+    return QCoreApplication::exec();
 }
 
 } // namespace cli
