@@ -259,26 +259,28 @@ TEST_F(SessionFixture, OnADeviceServerASendIsDoneOnlyOnceTheEndConfirmedIt)
     EXPECT_EQ(server.received(), roomsFrame(smallAreas()));
 }
 
-// The first connection goes before the server's line could carry its frame: that send fails,
-// also when the next one reconnects and its own end is confirmed.
+// The first connection goes before the server's line could carry the room rates; the weather
+// behind them finds it gone in its pause. The room rates fail, also when the next send
+// reconnects and its own end is confirmed.
 TEST_F(SessionFixture, OnADeviceServerThatHangsUpASendIsDoneOnlyIfItsOwnConnectionConfirmedIt)
 {
     TcpDeviceServer server(1);
     const std::unique_ptr<board::Session> session = sessionOn(server.choice());
     Answers answers;
     session->run({board::Command::Rooms, protocol::kEveryDevice, {}}, answers.forRequest(1));
-    session->run({board::Command::Rooms, protocol::kEveryDevice, {}}, answers.forRequest(2));
-    ASSERT_TRUE(answers.waitFor(2));
-    int done = 0;
+    session->run({board::Command::Weather, protocol::kEveryDevice, {}}, answers.forRequest(2));
+    session->run({board::Command::Rooms, protocol::kEveryDevice, {}}, answers.forRequest(3));
+    ASSERT_TRUE(answers.waitFor(3));
     for (const auto& [number, outcome] : answers.got) {
         SCOPED_TRACE(number);
         if (number == 1) {
             ASSERT_FALSE(outcome.ok());
             EXPECT_STREQ(board::problemKind(outcome.problem()), "send-failed");
         }
-        done += outcome.ok() ? 1 : 0;
+        if (number == 3 && outcome.ok()) {
+            EXPECT_TRUE(server.received().endsWith(roomsFrame(smallAreas()))) << "a send told done arrived";
+        }
     }
-    EXPECT_EQ(server.received(), roomsFrame(smallAreas()).repeated(done)) << "every send told done arrived";
 }
 
 } // namespace
