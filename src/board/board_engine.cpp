@@ -123,7 +123,7 @@ Outcome BoardEngine::sendWeather(const DraftSource& source, const Draft& first)
     }
     const Drawn drawn = m_setup.draw(now->content.weatherText);
     if (!drawn.dots)
-        return FontMissing {drawn.missing};
+        return FontMissing {drawn.unloadable};
     if (Outcome sent = m_port.send(protocol::weatherDotFrame(now->deviceId, *drawn.dots)); !sent.ok()) {
         if (auto* failed = std::get_if<SendFailed>(&sent.problem()))
             return SendFailed {failed->fault, true};

@@ -55,7 +55,7 @@ struct NoAnswer {
 // The weather text cannot be drawn: no fitting font, or no drawing module. The temperatures were
 // sent before it was found out, so that a missing font never holds them back.
 struct FontMissing {
-    QString hint; // the drawing side's own words, may be empty
+    QString unloadable; // why the drawing module did not load (the system's detail); empty: no font
 };
 
 // The content file gives nothing to send: it cannot be read (error, Chinese, from the file's
@@ -79,9 +79,6 @@ struct Withdrawn {};
 
 using Problem = std::variant<AreaUnusable, PortUnavailable, SendFailed, LineLost, PortClosedInPause, TestWaiting,
                              NoAnswer, FontMissing, ContentUnusable, ClockInvalid, SaveFailed, Withdrawn>;
-
-// The name of the problem's kind for machines: "port-unavailable", "no-answer", ...
-const char* problemKind(const Problem& problem);
 
 // A send's outcome is never dropped unread: a failure that nobody looks at is a failure reported
 // as success.

@@ -2,7 +2,6 @@
 
 #include "board/content_edit.h"
 #include "board/operator_text.h"
-#include "board/overloaded.h"
 #include "board/preview.h"
 #include "protocol/connection_test.h"
 #include "protocol/dot_matrix.h"
@@ -58,32 +57,11 @@ QJsonArray linesOf(const QStringList& lines)
 
 ServiceAnswer problemAnswer(const board::Problem& problem)
 {
-    return {httpStatusOf(problem),
-            failure(QString::fromLatin1(board::problemKind(problem)), board::operatorMessage(problem))};
+    const board::Told told = board::tell(problem);
+    return {told.httpStatus, failure(QString::fromLatin1(told.kind), told.window)};
 }
 
 } // namespace
-
-int httpStatusOf(const board::Problem& problem)
-{
-    return std::visit(board::Overloaded {
-                          [](const board::AreaUnusable&) { return 422; },
-                          [](const board::PortUnavailable&) { return 503; },
-                          [](const board::TestWaiting&) { return 503; },
-                          [](const board::FontMissing&) { return 503; },
-                          [](const board::SendFailed& failed) {
-                              return failed.fault.why == line::WriteFailure::Busy ? 503 : 502;
-                          },
-                          [](const board::LineLost&) { return 502; },
-                          [](const board::PortClosedInPause&) { return 502; },
-                          [](const board::NoAnswer&) { return 504; },
-                          [](const board::ContentUnusable& unusable) { return unusable.refused.empty() ? 503 : 422; },
-                          [](const board::ClockInvalid&) { return 500; },
-                          [](const board::SaveFailed&) { return 500; },
-                          [](const board::Withdrawn&) { return 500; },
-                      },
-                      problem);
-}
 
 EngineService::EngineService(EngineServiceSetup setup, QObject* parent)
     : QObject(parent)

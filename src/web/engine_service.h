@@ -68,8 +68,4 @@ private:
     QJsonArray m_last;
 };
 
-// The HTTP status for an engine problem: 422 content the board cannot take, 503 no port to send
-// on, 502 the line failed, 504 no answer to the test, 500 for the rest.
-int httpStatusOf(const board::Problem& problem);
-
 } // namespace web

@@ -2,6 +2,7 @@
 // device servers on loopback. What a front end relies on: run() only queues, requests never
 // interleave their frames, a send is saved only once its frames went out, and a send on a device
 // server is reported only once the end of the connection confirmed it.
+#include "board/operator_text.h"
 #include "board/session.h"
 #include "board/shared_port.h"
 
