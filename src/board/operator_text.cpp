@@ -182,16 +182,6 @@ storage::FieldRole roleOf(const EditError& error)
     return field ? storage::groupOf(*field).role : storage::FieldRole::Reserved;
 }
 
-// The weather text cannot be drawn. The font hint is the same in every program, so that an
-// operator told it by the sender and by the window installs the same thing.
-QString fontMissingText(const FontMissing& missing)
-{
-    if (!missing.unloadable.isEmpty())
-        return QStringLiteral("天气文字的绘图模块缺失或损坏（%1）。请重新安装 vorfjp。").arg(missing.unloadable);
-    return QStringLiteral("找不到天气文字点阵所需的字体：系统中既没有“宋体”(SimSun)，也没有 GNU Unifont。"
-                          "请安装 Unifont 字体（Debian/Ubuntu：sudo apt-get install fonts-unifont）后重新启动本程序。");
-}
-
 QString fontMissingWords(const FontMissing& missing)
 {
     if (!missing.unloadable.isEmpty())
@@ -355,6 +345,14 @@ QString editErrorText(const EditError& error)
         break;
     }
     return QStringLiteral("不能含有换行或其他控制字符。");
+}
+
+QString fontMissingText(const FontMissing& missing)
+{
+    if (!missing.unloadable.isEmpty())
+        return QStringLiteral("天气文字的绘图模块缺失或损坏（%1）。请重新安装 vorfjp。").arg(missing.unloadable);
+    return QStringLiteral("找不到天气文字点阵所需的字体：系统中既没有“宋体”(SimSun)，也没有 GNU Unifont。"
+                          "请安装 Unifont 字体（Debian/Ubuntu：sudo apt-get install fonts-unifont）后重新启动本程序。");
 }
 
 QString weatherCutText(const WeatherCut& cut)

@@ -43,6 +43,11 @@ QString lostLineMessage(const line::LineLoss& loss);
 QString editErrorText(const EditError& error);
 QString editErrorWords(const EditError& error);
 
+// Why the weather text cannot be drawn, without what was sent: the preview's words. The hint to
+// install a font is the same in every program, so that an operator told it by vorfjp-send and by
+// the window installs the same thing.
+QString fontMissingText(const FontMissing& missing);
+
 // What the weather matrix shows of a text too wide for it; weatherCutWords is vorfjp-send's,
 // with the key in front.
 QString weatherCutText(const WeatherCut& cut);

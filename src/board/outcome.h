@@ -1,7 +1,7 @@
 #pragma once
 // What came of asking the board for something: done (with the answering device for a test, and
-// the content file as the send left it), or one problem with the facts a front end needs to say
-// what went wrong in its own words and what to do about it.
+// the content file as the send left it), or one problem with the facts needed to say what went
+// wrong and what to do about it; operator_text.h words them for each front end.
 #include "board/content_edit.h"
 #include "line/line_fault.h"
 #include "protocol/display_data.h"

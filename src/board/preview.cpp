@@ -35,7 +35,7 @@ Preview preview(const storage::BoardContent& content, const WeatherDrawing& draw
             continue;
         if (const auto* missing = std::get_if<FontMissing>(&outcome.problem())) {
             fontMissing = true;
-            shown.missing = operatorMessage(*missing);
+            shown.missing = fontMissingText(*missing);
         } else {
             shown.areas[std::size_t(areaOf(command))].problem = outcome.problem();
         }

@@ -34,9 +34,11 @@ storage::DecodeResult load(const QString& path)
     return storage::loadContentFile(path);
 }
 
+// The file's own words alone: nothing was being sent.
 ServiceAnswer unusable(const storage::DecodeResult& loaded)
 {
-    return {503, failure(QStringLiteral("content-unusable"), loaded.error)};
+    const board::Told told = board::tell(board::ContentUnusable {loaded.error, {}});
+    return {told.httpStatus, failure(QString::fromLatin1(told.kind), loaded.error)};
 }
 
 QJsonArray codesOf(const QByteArray& cells)
