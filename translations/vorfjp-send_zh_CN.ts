@@ -122,17 +122,17 @@
         <location filename="../src/cli/send_run.cpp" line="84"/>
         <location filename="../src/cli/content_run.cpp" line="71"/>
         <location filename="../src/cli/content_run.cpp" line="109"/>
-        <location filename="../src/board/operator_text.cpp" line="437"/>
+        <location filename="../src/board/operator_text.cpp" line="435"/>
         <source>The content file %1 cannot be used:</source>
         <translation>无法使用显示内容文件 %1：</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="382"/>
+        <location filename="../src/board/operator_text.cpp" line="380"/>
         <source>The %1 area of the content file (&quot;%2&quot;) is not one the board can have: address %3, length %4; both must lie within 0 to %5.</source>
         <translation>显示内容文件中的%1区（“%2”）不是显示屏可能有的设置：地址 %3，长度 %4；两者都必须在 0 到 %5 之间。</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="453"/>
+        <location filename="../src/board/operator_text.cpp" line="451"/>
         <source>The computer&apos;s clock gives no valid local time.</source>
         <translation>计算机的时钟没有给出有效的本地时间。</translation>
     </message>
@@ -188,7 +188,7 @@
     </message>
     <message>
         <location filename="../src/board/operator_text.cpp" line="128"/>
-        <location filename="../src/board/operator_text.cpp" line="404"/>
+        <location filename="../src/board/operator_text.cpp" line="402"/>
         <source>The line to the board was lost (%1): check the cable and the serial device.</source>
         <translation>与显示屏的连接断开了（%1）：请检查串口线和串口设备。</translation>
     </message>
@@ -228,32 +228,32 @@
         <translation>数据帧没有发出：串口 %1 没有打开（%2）。</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="201"/>
+        <location filename="../src/board/operator_text.cpp" line="191"/>
         <source>No font to draw the weather dots: the system has neither SimSun nor GNU Unifont. Install Unifont (Debian/Ubuntu: sudo apt-get install fonts-unifont), then start the program again.</source>
         <translation>找不到天气文字点阵所需的字体：系统中既没有“宋体”(SimSun)，也没有 GNU Unifont。请安装 Unifont 字体（Debian/Ubuntu：sudo apt-get install fonts-unifont）后重新启动本程序。</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="373"/>
+        <location filename="../src/board/operator_text.cpp" line="371"/>
         <source>The temperatures were sent, the weather text was not.</source>
         <translation>温度已经发出，天气文字没有发送。</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="413"/>
+        <location filename="../src/board/operator_text.cpp" line="411"/>
         <source>The port was closed during the weather pause.</source>
         <translation>串口在天气预报的等待期间被关闭了。</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="418"/>
+        <location filename="../src/board/operator_text.cpp" line="416"/>
         <source>The window is waiting for the board&apos;s answer to another connection test: try again in a moment.</source>
         <translation>窗口正在等待显示屏回答另一个连接测试：请稍后再试。</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="426"/>
+        <location filename="../src/board/operator_text.cpp" line="424"/>
         <source>The board did not answer the connection test within %1 ms.</source>
         <translation>显示屏没有在 %1 毫秒内回答连接测试。</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="198"/>
+        <location filename="../src/board/operator_text.cpp" line="188"/>
         <source>The weather text cannot be drawn: its module is missing or damaged (%1). Reinstall vorfjp.</source>
         <translation>无法绘制天气文字：绘制模块缺失或损坏（%1）。请重新安装 vorfjp。</translation>
     </message>
@@ -283,67 +283,67 @@
         <translation>名称在内容文件中占 %1 个字符</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="482"/>
+        <location filename="../src/board/operator_text.cpp" line="490"/>
         <source>unknown key &quot;%1&quot;: the keys are areas.rooms.address, areas.rooms.length (and the same for rates and temperature), names.rooms, names.currencies, rooms.1 to rooms.10, rates.1.a to rates.10.b, weather.text, weather.low and weather.high.</source>
         <translation>未知的键“%1”：可用的键有 areas.rooms.address、areas.rooms.length（rates 和 temperature 也一样）、names.rooms、names.currencies、rooms.1 到 rooms.10、rates.1.a 到 rates.10.b、weather.text、weather.low 和 weather.high。</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="487"/>
+        <location filename="../src/board/operator_text.cpp" line="495"/>
         <source>%1: give it as %2, not %3.</source>
         <translation>%1：请给出%2，而不是 %3。</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="490"/>
+        <location filename="../src/board/operator_text.cpp" line="498"/>
         <source>a number</source>
         <translation>数字</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="491"/>
+        <location filename="../src/board/operator_text.cpp" line="499"/>
         <source>a text in quotes</source>
         <translation>带引号的文字</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="492"/>
+        <location filename="../src/board/operator_text.cpp" line="500"/>
         <source>this</source>
         <translation>这个值</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="494"/>
+        <location filename="../src/board/operator_text.cpp" line="502"/>
         <source>%1: &quot;%2&quot; is not a whole number.</source>
         <translation>%1：“%2”不是整数。</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="496"/>
+        <location filename="../src/board/operator_text.cpp" line="504"/>
         <source>%1: %2 is not an area the board can have: give 0 to %3.</source>
         <translation>%1：%2 不是显示屏可能有的显示区设置：请给出 0 到 %3。</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="500"/>
+        <location filename="../src/board/operator_text.cpp" line="508"/>
         <source>%1: &quot;%2&quot; is %3 characters; %4.</source>
         <translation>%1：“%2”有 %3 个字符；%4。</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="505"/>
+        <location filename="../src/board/operator_text.cpp" line="513"/>
         <source>%1: &quot;%2&quot; holds &quot;%3&quot;, which the board cannot show there: it shows digits, one &quot;.&quot; and blanks%4.</source>
         <translation>%1：“%2”含有“%3”，显示屏在这里显示不了：它只显示数字、一个“.”和空格%4。</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="508"/>
+        <location filename="../src/board/operator_text.cpp" line="516"/>
         <source>, and &quot;-&quot; in a temperature</source>
         <translation>，温度中还可以有“-”</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="510"/>
+        <location filename="../src/board/operator_text.cpp" line="518"/>
         <source>%1: &quot;%2&quot; holds two points; a value takes one &quot;.&quot;, which lights the point of the cell before it.</source>
         <translation>%1：“%2”含有两个小数点；一个值只能有一个“.”，它点亮前一位的小数点。</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="514"/>
+        <location filename="../src/board/operator_text.cpp" line="522"/>
         <source>%1: &quot;%2&quot; holds &quot;%3&quot;, which the content file (GBK) cannot store.</source>
         <translation>%1：“%2”含有“%3”，内容文件（GBK 编码）存不下这个字符。</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="519"/>
+        <location filename="../src/board/operator_text.cpp" line="527"/>
         <source>%1: the value holds a line break or another control character, which the content file&apos;s one line cannot hold.</source>
         <translation>%1：这个值含有换行或其他控制字符，内容文件的一行容不下它。</translation>
     </message>
@@ -369,11 +369,12 @@
     </message>
     <message>
         <location filename="../src/cli/content_run.cpp" line="115"/>
+        <location filename="../src/board/operator_text.cpp" line="461"/>
         <source>The content file %1 cannot be used: it changed while it was read.</source>
         <translation>无法使用显示内容文件 %1：读取时它被改动了。</translation>
     </message>
     <message>
-        <location filename="../src/board/operator_text.cpp" line="526"/>
+        <location filename="../src/board/operator_text.cpp" line="534"/>
         <source>%1: &quot;%2&quot; is %3 cells wide; the board&apos;s %4 x %5 matrix shows the first %6: &quot;%7&quot;.</source>
         <translation>%1：“%2”宽 %3 格；显示屏的 %4 x %5 点阵只显示前 %6 格：“%7”。</translation>
     </message>

@@ -136,7 +136,7 @@ Outcome BoardEngine::saved(const Draft& draft)
 {
     const storage::UpdateResult written = m_setup.save(draft.content);
     if (!written.content)
-        return SaveFailed {written.error};
+        return SaveFailed {written.error, {}, false};
     Outcome done = Outcome::done();
     done.saved = written.content;
     return done;

@@ -451,11 +451,21 @@ Told tell(const Problem& problem)
                              SendText::tr("The computer's clock gives no valid local time.")};
             },
             [](const SaveFailed& failed) {
+                QString why = failed.error;
+                QString words = failed.error;
+                if (!failed.refused.empty()) {
+                    why = failed.refused.front().key + QStringLiteral("：") + editErrorText(failed.refused.front());
+                    words = editErrorWords(failed.refused.front());
+                } else if (failed.changedWhileRead) {
+                    why = QStringLiteral("内容文件在读取时被改动了，请再试一次。");
+                    words = SendText::tr("The content file %1 cannot be used: it changed while it was read.")
+                                .arg(QString::fromLatin1(storage::kContentFileName));
+                }
                 return Told {"save-failed", 500, kLineFailed,
                              QStringLiteral("显示内容已经发送，但没有保存到 %1：%2\n\n下次启动时会显示上次保存的内容。"
                                             "请检查内容文件所在的文件夹能否写入。")
-                                 .arg(QString::fromLatin1(storage::kContentFileName), failed.error),
-                             failed.error};
+                                 .arg(QString::fromLatin1(storage::kContentFileName), why),
+                             words};
             },
             [](const Withdrawn&) { return Told {"withdrawn", 500, kLineFailed, QString(), QString()}; },
         },

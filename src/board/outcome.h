@@ -68,9 +68,13 @@ struct ContentUnusable {
 // The computer's clock gives no valid local time.
 struct ClockInvalid {};
 
-// The frames went out, but the content file was not rewritten.
+// The frames went out, but the content file was not rewritten: the file refused the edits as it
+// stood by then (refused), changed while it was read, or could not be written (error, Chinese,
+// from the content file's side).
 struct SaveFailed {
-    QString error; // Chinese, from the content file's side: what failed and what to do
+    QString error;
+    std::vector<EditError> refused;
+    bool changedWhileRead = false;
 };
 
 // The sender that asked went away during the weather pause (the window was closed): nothing more

@@ -1,26 +1,11 @@
 #include "board/session.h"
 
-#include "board/operator_text.h"
 #include "line/event_wait.h"
 #include "storage/content_file.h"
 
 #include <utility>
 
 namespace board {
-
-namespace {
-
-// Why the edits of a sent request did not get into the file.
-QString unsavedWhy(const Written& written)
-{
-    if (!written.errors.empty())
-        return written.errors.front().key + QStringLiteral("：") + editErrorText(written.errors.front());
-    if (written.unreadable)
-        return QStringLiteral("内容文件在读取时被改动了，请再试一次。");
-    return written.error;
-}
-
-} // namespace
 
 Session::Session(std::unique_ptr<BoardPort> port, SessionSetup setup, QObject* parent)
     : QObject(parent)
@@ -115,7 +100,7 @@ Outcome Session::runOne(const Request& request)
     // Sent: now the edits go into the file as it stands, beside what others wrote meanwhile.
     const Written written = writeEdits(m_setup.contentPath, request.edits);
     if (!written.content)
-        return SaveFailed {unsavedWhy(written)};
+        return SaveFailed {written.error, written.errors, written.unreadable};
     outcome.saved = written.content;
     return outcome;
 }

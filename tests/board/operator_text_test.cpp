@@ -92,7 +92,9 @@ INSTANTIATE_TEST_SUITE_P(
                  65},
         ToldRow {"EditsRefused", board::ContentUnusable {QString(), {tooLong()}}, "content-unusable", 422, 65},
         ToldRow {"ClockInvalid", board::ClockInvalid {}, "clock-invalid", 500, 69},
-        ToldRow {"SaveFailed", board::SaveFailed {QStringLiteral("磁盘已满")}, "save-failed", 500, 74},
+        ToldRow {"SaveFailed", board::SaveFailed {QStringLiteral("磁盘已满"), {}, false}, "save-failed", 500, 74},
+        ToldRow {"SaveRefused", board::SaveFailed {QString(), {tooLong()}, false}, "save-failed", 500, 74},
+        ToldRow {"ChangedWhileSaved", board::SaveFailed {QString(), {}, true}, "save-failed", 500, 74},
         ToldRow {"Withdrawn", board::Withdrawn {}, "withdrawn", 500, 74}),
     [](const auto& info) { return std::string(info.param.name); });
 
