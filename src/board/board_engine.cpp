@@ -123,7 +123,7 @@ Outcome BoardEngine::sendWeather(const DraftSource& source, const Draft& first)
     }
     const Drawn drawn = m_setup.draw(now->content.weatherText);
     if (!drawn.dots)
-        return FontMissing {drawn.missing};
+        return FontMissing {drawn.unloadable};
     if (Outcome sent = m_port.send(protocol::weatherDotFrame(now->deviceId, *drawn.dots)); !sent.ok()) {
         if (auto* failed = std::get_if<SendFailed>(&sent.problem()))
             return SendFailed {failed->fault, true};
@@ -136,7 +136,7 @@ Outcome BoardEngine::saved(const Draft& draft)
 {
     const storage::UpdateResult written = m_setup.save(draft.content);
     if (!written.content)
-        return SaveFailed {written.error};
+        return SaveFailed {written.error, {}, false};
     Outcome done = Outcome::done();
     done.saved = written.content;
     return done;

@@ -45,10 +45,11 @@ struct Draft {
 // longer there to send for (the weather send then ends after its pause, silently).
 using DraftSource = std::function<std::optional<Draft>()>;
 
-// The weather text's dots, or why they cannot be drawn (in the front end's words; may be empty).
+// The weather text's dots; without them, why the drawing module did not load (the system's
+// detail), empty when it loaded but no font fits.
 struct Drawn {
     std::optional<protocol::DotMatrix> dots;
-    QString missing;
+    QString unloadable;
 };
 using WeatherDrawing = std::function<Drawn(const QString& text)>;
 

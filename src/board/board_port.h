@@ -28,6 +28,9 @@ public:
     virtual bool isOpen() const = 0;
     // Ends a short session so the device gets all that was sent (see line::Line::finish()).
     virtual Outcome finish() { return Outcome::done(); }
+    // Whether only finish() shows that the frames got through: a device server on a connection
+    // of the sender's own may drop what its line has not carried yet when the connection goes.
+    virtual bool finishConfirms() const { return false; }
 
 signals:
     void lost(const line::LineLoss& loss);

@@ -1,6 +1,8 @@
 #include "board/operator_text.h"
 
+#include "board/exit_status.h"
 #include "board/overloaded.h"
+#include "board/send_text.h"
 #include "protocol/connection_test.h"
 #include "protocol/dot_matrix.h"
 #include "serial/port_choice.h"
@@ -48,6 +50,146 @@ QString lineLostMessage(const LineLost& lost)
                               "请检查串口线和串口设备是否接好，按“打开串口”重新连接后再按“发送天气预报”。")
             .arg(lossText(lost.loss));
     return lostLineMessage(lost.loss);
+}
+
+QString areaWords(storage::Area area)
+{
+    switch (area) {
+    case storage::Area::Rooms:
+        return SendText::tr("room-rate");
+    case storage::Area::Rates:
+        return SendText::tr("exchange-rate");
+    case storage::Area::Temperature:
+        break;
+    }
+    return SendText::tr("temperature");
+}
+
+QString openFaultWords(const line::OpenFault& fault)
+{
+    const QString& port = fault.port;
+    switch (fault.why) {
+    case line::OpenFailure::NotAPortChoice:
+        return SendText::tr("\"%1\" names no serial port: give a port number (1 to %2), the full path of a serial "
+                            "device, or a device server as tcp://HOST:PORT or rfc2217://HOST:PORT.")
+            .arg(port)
+            .arg(serial::kListedPortNumbers);
+    case line::OpenFailure::NoSuchDevice:
+        return SendText::tr("The serial port %1 does not exist: check the cable or adapter and the port given.").arg(port);
+    case line::OpenFailure::InUse:
+        return SendText::tr("The serial port %1 is in use by another program: close it and try again.").arg(port);
+    case line::OpenFailure::NoPermission:
+        return SendText::tr("No permission to open the serial port %1: add the user to the dialout group and log in "
+                            "again.")
+            .arg(port);
+    case line::OpenFailure::Refused:
+        return SendText::tr("The serial device server %1 refused the connection: check its address and port and that "
+                            "it runs.")
+            .arg(port);
+    case line::OpenFailure::UnknownHost:
+        return SendText::tr("The host of the serial device server %1 is unknown: check its name, or give its IP "
+                            "address.")
+            .arg(port);
+    case line::OpenFailure::TimedOut:
+        return SendText::tr("The serial device server %1 did not answer within %2 s (%3): check the network and its "
+                            "address.")
+            .arg(port)
+            .arg(line::wholeSeconds(line::kConnectTimeout))
+            .arg(fault.detail);
+    case line::OpenFailure::SettingsUnanswered:
+        return SendText::tr("The serial device server %1 took the connection but did not answer the line settings "
+                            "within %2 s (%3): check that it speaks RFC 2217, or set the port on the server and use "
+                            "tcp://.")
+            .arg(port)
+            .arg(line::wholeSeconds(line::kConnectTimeout))
+            .arg(fault.detail);
+    case line::OpenFailure::ClosedByServer:
+        return SendText::tr("The serial device server %1 took the connection and closed it: it cannot open its "
+                            "serial device, or another client holds it. Check the server's device and settings, "
+                            "then send again.")
+            .arg(port);
+    case line::OpenFailure::NotADeviceServer:
+        return SendText::tr("The serial device server %1 did not set its port to %2 baud 8N1 (%3): check that it "
+                            "speaks RFC 2217, or set the port on the server and use tcp://.")
+            .arg(port)
+            .arg(line::kBaudRate)
+            .arg(fault.detail);
+    case line::OpenFailure::Busy:
+    case line::OpenFailure::Other:
+        break;
+    }
+    return SendText::tr("The serial port %1 cannot be opened: %2.").arg(port, fault.detail);
+}
+
+QString writeFaultWords(const line::WriteFault& fault)
+{
+    switch (fault.why) {
+    case line::WriteFailure::HungUp:
+        return SendText::tr("The line to the board was lost (%1): check the cable and the serial device.")
+            .arg(fault.port);
+    case line::WriteFailure::ServerLost:
+        return SendText::tr("The serial device server %1 closed the connection before its line could carry the "
+                            "frames: it may not have its serial device open, or another client took it. Check the "
+                            "server and its device, then send again.")
+            .arg(fault.port);
+    case line::WriteFailure::NotConfirmed:
+        return SendText::tr("The serial device server %1 did not confirm within %2 s that it had read the frames: "
+                            "check the server and the board behind it, then send again.")
+            .arg(fault.port)
+            .arg(line::wholeSeconds(line::kWriteTimeout));
+    case line::WriteFailure::NotAccepted:
+        return SendText::tr("The frame was not sent: %1 did not take it whole (%2).").arg(fault.port, fault.detail);
+    case line::WriteFailure::NotDrained:
+        return SendText::tr("The serial port %1 did not get the frame out within %2 s, %3 bytes were left: check "
+                            "the cable and that the board receives.")
+            .arg(fault.port)
+            .arg(line::wholeSeconds(line::kWriteTimeout))
+            .arg(fault.left);
+    case line::WriteFailure::ServerNotTaking:
+        return SendText::tr("The serial device server %1 did not take the frame within %2 s: check the server and "
+                            "the board behind it.")
+            .arg(fault.port)
+            .arg(line::wholeSeconds(line::kWriteTimeout));
+    case line::WriteFailure::Busy:
+        return SendText::tr("The port %1 was busy with another frame: try again.").arg(fault.port);
+    case line::WriteFailure::NoFrame:
+    case line::WriteFailure::NotOpen:
+        break;
+    }
+    return SendText::tr("The frame was not sent: the port %1 was not open (%2).").arg(fault.port, fault.detail);
+}
+
+QString fieldNoun(storage::FieldRole role, int limit)
+{
+    switch (role) {
+    case storage::FieldRole::RoomRate:
+        return SendText::tr("a room rate has %1 cells").arg(limit);
+    case storage::FieldRole::RateValue:
+        return SendText::tr("an exchange rate has %1 cells").arg(limit);
+    case storage::FieldRole::Temperature:
+        return SendText::tr("a temperature has %1 cells").arg(limit);
+    case storage::FieldRole::WeatherText:
+        return SendText::tr("the weather text keeps %1 characters in the content file").arg(limit);
+    default:
+        break;
+    }
+    return SendText::tr("the names keep %1 characters in the content file").arg(limit);
+}
+
+storage::FieldRole roleOf(const EditError& error)
+{
+    const std::optional<storage::Field> field = storage::fieldForKey(error.key);
+    return field ? storage::groupOf(*field).role : storage::FieldRole::Reserved;
+}
+
+QString fontMissingWords(const FontMissing& missing)
+{
+    if (!missing.unloadable.isEmpty())
+        return SendText::tr("The weather text cannot be drawn: its module is missing or damaged (%1). Reinstall "
+                            "vorfjp.")
+            .arg(missing.unloadable);
+    return SendText::tr("No font to draw the weather dots: the system has neither SimSun nor GNU Unifont. Install "
+                        "Unifont (Debian/Ubuntu: sudo apt-get install fonts-unifont), then start the program again.");
 }
 
 } // namespace
@@ -164,8 +306,7 @@ QString lostLineMessage(const line::LineLoss& loss)
 
 QString editErrorText(const EditError& error)
 {
-    const std::optional<storage::Field> field = storage::fieldForKey(error.key);
-    const storage::FieldRole role = field ? storage::groupOf(*field).role : storage::FieldRole::Reserved;
+    const storage::FieldRole role = roleOf(error);
     const auto limitText = [&] {
         switch (role) {
         case storage::FieldRole::RoomRate:
@@ -206,6 +347,14 @@ QString editErrorText(const EditError& error)
     return QStringLiteral("不能含有换行或其他控制字符。");
 }
 
+QString fontMissingText(const FontMissing& missing)
+{
+    if (!missing.unloadable.isEmpty())
+        return QStringLiteral("天气文字的绘图模块缺失或损坏（%1）。请重新安装 vorfjp。").arg(missing.unloadable);
+    return QStringLiteral("找不到天气文字点阵所需的字体：系统中既没有“宋体”(SimSun)，也没有 GNU Unifont。"
+                          "请安装 Unifont 字体（Debian/Ubuntu：sudo apt-get install fonts-unifont）后重新启动本程序。");
+}
+
 QString weatherCutText(const WeatherCut& cut)
 {
     return QStringLiteral("“%1”宽 %2 格，显示屏的 %3 × %4 点阵只显示前 %5 格：“%6”。")
@@ -217,39 +366,178 @@ QString weatherCutText(const WeatherCut& cut)
         .arg(cut.shown);
 }
 
-QString operatorMessage(const Problem& problem)
+Told tell(const Problem& problem)
 {
+    const QString weatherNotSent = SendText::tr("The temperatures were sent, the weather text was not.");
+    const auto withWeather = [&weatherNotSent](QString words, bool temperaturesSent) {
+        return temperaturesSent ? words + u' ' + weatherNotSent : words;
+    };
+    using namespace exits;
     return std::visit(
         Overloaded {
-            [](const AreaUnusable& unusable) { return areaMessage(unusable); },
-            [](const PortUnavailable& unavailable) {
-                return QStringLiteral("端口打开错误~!\n\n") + openFaultText(unavailable.fault);
+            [](const AreaUnusable& unusable) {
+                return Told {"area-unusable", 422, kContentUnusable, areaMessage(unusable),
+                             SendText::tr("The %1 area of the content file (\"%2\") is not one the board can have: "
+                                          "address %3, length %4; both must lie within 0 to %5.")
+                                 .arg(areaWords(unusable.area), unusable.storedText)
+                                 .arg(unusable.value.address)
+                                 .arg(unusable.value.length)
+                                 .arg(protocol::kMaxAreaField)};
             },
-            [](const SendFailed& failed) { return sendMessage(failed); },
-            [](const LineLost& lost) { return lineLostMessage(lost); },
-            [](const PortClosedInPause&) {
-                return QStringLiteral("天气文字没有发送：等待期间串口被关闭了。\n\n温度已经发出。"
-                                      "请按“打开串口”后再按“发送天气预报”。");
+            [](const PortUnavailable& unavailable) {
+                // A server that took the connection was reached: its line is what failed.
+                const bool reached = unavailable.fault.why == line::OpenFailure::ClosedByServer;
+                return Told {"port-unavailable", 503, reached ? kLineFailed : kUnavailable,
+                             QStringLiteral("端口打开错误~!\n\n") + openFaultText(unavailable.fault),
+                             openFaultWords(unavailable.fault)};
+            },
+            [&](const SendFailed& failed) {
+                // Another frame is still on its way: the line is busy, not broken.
+                const bool busy = failed.fault.why == line::WriteFailure::Busy;
+                return Told {busy ? "line-busy" : "send-failed", busy ? 503 : 502, kLineFailed, sendMessage(failed),
+                             withWeather(writeFaultWords(failed.fault), failed.temperaturesSent)};
+            },
+            [&](const LineLost& lost) {
+                return Told {"line-lost", 502, kLineFailed, lineLostMessage(lost),
+                             withWeather(SendText::tr("The line to the board was lost (%1): check the cable and the "
+                                                      "serial device.")
+                                             .arg(lost.loss.detail.isEmpty() ? lost.loss.port : lost.loss.detail),
+                                         lost.temperaturesSent)};
+            },
+            [&](const PortClosedInPause&) {
+                return Told {"port-closed", 502, kLineFailed,
+                             QStringLiteral("天气文字没有发送：等待期间串口被关闭了。\n\n温度已经发出。"
+                                            "请按“打开串口”后再按“发送天气预报”。"),
+                             withWeather(SendText::tr("The port was closed during the weather pause."), true)};
             },
             [](const TestWaiting&) {
-                return QStringLiteral("连接测试没有发出：另一个连接测试正在等待显示屏的回答。请稍候再试。");
+                return Told {"test-waiting", 503, kUnavailable,
+                             QStringLiteral("连接测试没有发出：另一个连接测试正在等待显示屏的回答。请稍候再试。"),
+                             SendText::tr("The window is waiting for the board's answer to another connection test: "
+                                          "try again in a moment.")};
             },
             [](const NoAnswer& silent) {
-                return QStringLiteral("显示屏在 %1 毫秒内没有回答连接测试。请检查串口线、设备编号和显示屏的电源，然后再试。")
-                    .arg(silent.waited.count());
+                return Told {"no-answer", 504, kNoAnswer,
+                             QStringLiteral("显示屏在 %1 毫秒内没有回答连接测试。请检查串口线、设备编号和显示屏的电源，"
+                                            "然后再试。")
+                                 .arg(silent.waited.count()),
+                             SendText::tr("The board did not answer the connection test within %1 ms.")
+                                 .arg(silent.waited.count())};
             },
-            [](const FontMissing& missing) { return QStringLiteral("天气文字没有发送：%1").arg(missing.hint); },
+            [&](const FontMissing& missing) {
+                return Told {"font-missing", 503, kUnavailable,
+                             QStringLiteral("天气文字没有发送：%1").arg(fontMissingText(missing)),
+                             withWeather(fontMissingWords(missing), true)};
+            },
+            [](const ContentUnusable& unusable) {
+                const QString name = QString::fromLatin1(storage::kContentFileName);
+                QString message = QStringLiteral("没有发送：内容文件 %1 不能使用。").arg(name);
+                QString words = SendText::tr("The content file %1 cannot be used:").arg(name);
+                if (!unusable.error.isEmpty()) {
+                    message += u'\n' + unusable.error;
+                    words += u' ' + unusable.error;
+                }
+                for (const EditError& error : unusable.refused) {
+                    message += u'\n' + error.key + QStringLiteral("：") + editErrorText(error);
+                    words += u' ' + editErrorWords(error);
+                }
+                // Edits refused are the request's fault; a file that cannot be read is the service's.
+                return Told {"content-unusable", unusable.refused.empty() ? 503 : 422, kContentUnusable, message,
+                             words};
+            },
             [](const ClockInvalid&) {
-                return QStringLiteral("时间没有发送：电脑的时钟没有给出有效的本地时间。请检查电脑的日期和时间设置。");
+                return Told {"clock-invalid", 500, kUnavailable,
+                             QStringLiteral("时间没有发送：电脑的时钟没有给出有效的本地时间。请检查电脑的日期和时间设置。"),
+                             SendText::tr("The computer's clock gives no valid local time.")};
             },
             [](const SaveFailed& failed) {
-                return QStringLiteral("显示内容已经发送，但没有保存到 %1：%2\n\n下次启动时会显示上次保存的内容。"
-                                      "请检查内容文件所在的文件夹能否写入。")
-                    .arg(QString::fromLatin1(storage::kContentFileName), failed.error);
+                QString why = failed.error;
+                QString words = failed.error;
+                if (!failed.refused.empty()) {
+                    why = failed.refused.front().key + QStringLiteral("：") + editErrorText(failed.refused.front());
+                    words = editErrorWords(failed.refused.front());
+                } else if (failed.changedWhileRead) {
+                    why = QStringLiteral("内容文件在读取时被改动了，请再试一次。");
+                    words = SendText::tr("The content file %1 cannot be used: it changed while it was read.")
+                                .arg(QString::fromLatin1(storage::kContentFileName));
+                }
+                return Told {"save-failed", 500, kLineFailed,
+                             QStringLiteral("显示内容已经发送，但没有保存到 %1：%2\n\n下次启动时会显示上次保存的内容。"
+                                            "请检查内容文件所在的文件夹能否写入。")
+                                 .arg(QString::fromLatin1(storage::kContentFileName), why),
+                             words};
             },
-            [](const Withdrawn&) { return QString(); },
+            [](const Withdrawn&) { return Told {"withdrawn", 500, kLineFailed, QString(), QString()}; },
         },
         problem);
+}
+
+const char* problemKind(const Problem& problem)
+{
+    return tell(problem).kind;
+}
+
+QString operatorMessage(const Problem& problem)
+{
+    return tell(problem).window;
+}
+
+QString editErrorWords(const EditError& error)
+{
+    const storage::FieldRole role = roleOf(error);
+    switch (error.why) {
+    case EditProblem::UnknownKey:
+        return SendText::tr("unknown key \"%1\": the keys are areas.rooms.address, areas.rooms.length (and the same "
+                            "for rates and temperature), names.rooms, names.currencies, rooms.1 to rooms.10, "
+                            "rates.1.a to rates.10.b, weather.text, weather.low and weather.high.")
+            .arg(error.key);
+    case EditProblem::WrongType:
+        return SendText::tr("%1: give it as %2, not %3.")
+            .arg(error.key,
+                 role == storage::FieldRole::AreaAddress || role == storage::FieldRole::AreaLength
+                     ? SendText::tr("a number")
+                     : SendText::tr("a text in quotes"),
+                 error.value.isEmpty() ? SendText::tr("this") : error.value);
+    case EditProblem::NotANumber:
+        return SendText::tr("%1: \"%2\" is not a whole number.").arg(error.key, error.value);
+    case EditProblem::AreaOutOfRange:
+        return SendText::tr("%1: %2 is not an area the board can have: give 0 to %3.")
+            .arg(error.key, error.value)
+            .arg(error.limit);
+    case EditProblem::TooLong:
+        return SendText::tr("%1: \"%2\" is %3 characters; %4.")
+            .arg(error.key, error.value)
+            .arg(error.length)
+            .arg(fieldNoun(role, error.limit));
+    case EditProblem::NotShown:
+        return SendText::tr("%1: \"%2\" holds \"%3\", which the board cannot show there: it shows digits, one \".\" "
+                            "and blanks%4.")
+            .arg(error.key, error.value, error.character,
+                 role == storage::FieldRole::Temperature ? SendText::tr(", and \"-\" in a temperature") : QString());
+    case EditProblem::TwoPoints:
+        return SendText::tr("%1: \"%2\" holds two points; a value takes one \".\", which lights the point of the "
+                            "cell before it.")
+            .arg(error.key, error.value);
+    case EditProblem::OutsideGbk:
+        return SendText::tr("%1: \"%2\" holds \"%3\", which the content file (GBK) cannot store.")
+            .arg(error.key, error.value, error.character);
+    case EditProblem::LineBreak:
+        break;
+    }
+    return SendText::tr("%1: the value holds a line break or another control character, which the content file's "
+                        "one line cannot hold.")
+        .arg(error.key);
+}
+
+QString weatherCutWords(const WeatherCut& cut)
+{
+    return SendText::tr("%1: \"%2\" is %3 cells wide; the board's %4 x %5 matrix shows the first %6: \"%7\".")
+        .arg(cut.key, cut.text)
+        .arg(cut.cells)
+        .arg(protocol::kDotColumns)
+        .arg(protocol::kDotRows)
+        .arg(cut.shownCells)
+        .arg(cut.shown);
 }
 
 } // namespace board

@@ -1,7 +1,8 @@
 #pragma once
 // What came of asking the board for something: done (with the answering device for a test, and
-// the content file as the send left it), or one problem with the facts a front end needs to say
-// what went wrong in its own words and what to do about it.
+// the content file as the send left it), or one problem with the facts needed to say what went
+// wrong and what to do about it; operator_text.h words them for each front end.
+#include "board/content_edit.h"
 #include "line/line_fault.h"
 #include "protocol/display_data.h"
 #include "storage/board_content.h"
@@ -12,6 +13,7 @@
 #include <optional>
 #include <type_traits>
 #include <variant>
+#include <vector>
 
 namespace board {
 
@@ -53,15 +55,26 @@ struct NoAnswer {
 // The weather text cannot be drawn: no fitting font, or no drawing module. The temperatures were
 // sent before it was found out, so that a missing font never holds them back.
 struct FontMissing {
-    QString hint; // the drawing side's own words, may be empty
+    QString unloadable; // why the drawing module did not load (the system's detail); empty: no font
+};
+
+// The content file gives nothing to send: it cannot be read (error, Chinese, from the file's
+// side), or it refuses the edits that came with the send (refused; nothing was sent).
+struct ContentUnusable {
+    QString error;
+    std::vector<EditError> refused;
 };
 
 // The computer's clock gives no valid local time.
 struct ClockInvalid {};
 
-// The frames went out, but the content file was not rewritten.
+// The frames went out, but the content file was not rewritten: the file refused the edits as it
+// stood by then (refused), changed while it was read, or could not be written (error, Chinese,
+// from the content file's side).
 struct SaveFailed {
-    QString error; // Chinese, from the content file's side: what failed and what to do
+    QString error;
+    std::vector<EditError> refused;
+    bool changedWhileRead = false;
 };
 
 // The sender that asked went away during the weather pause (the window was closed): nothing more
@@ -69,10 +82,7 @@ struct SaveFailed {
 struct Withdrawn {};
 
 using Problem = std::variant<AreaUnusable, PortUnavailable, SendFailed, LineLost, PortClosedInPause, TestWaiting,
-                             NoAnswer, FontMissing, ClockInvalid, SaveFailed, Withdrawn>;
-
-// The name of the problem's kind for machines: "port-unavailable", "no-answer", ...
-const char* problemKind(const Problem& problem);
+                             NoAnswer, FontMissing, ContentUnusable, ClockInvalid, SaveFailed, Withdrawn>;
 
 // A send's outcome is never dropped unread: a failure that nobody looks at is a failure reported
 // as success.

@@ -1,5 +1,7 @@
 #include "board/preview.h"
 
+#include "board/operator_text.h"
+
 #include "protocol/board_model.h"
 #include "protocol/stream_decoder.h"
 #include "storage/display_cells.h"
@@ -33,7 +35,7 @@ Preview preview(const storage::BoardContent& content, const WeatherDrawing& draw
             continue;
         if (const auto* missing = std::get_if<FontMissing>(&outcome.problem())) {
             fontMissing = true;
-            shown.missing = missing->hint;
+            shown.missing = fontMissingText(*missing);
         } else {
             shown.areas[std::size_t(areaOf(command))].problem = outcome.problem();
         }

@@ -37,7 +37,7 @@ struct Preview {
     std::array<AreaPreview, std::size(storage::kAreas)> areas;
     QString weatherText; // as the board shows it, without the file's padding
     // The matrix as the board shows it after the send; nullopt when no font can draw the text,
-    // with the drawing side's words in `missing` (may be empty).
+    // with the operator's words for it in `missing`.
     std::optional<protocol::DotMatrix> dots;
     QString missing;
     std::optional<WeatherCut> cut; // only for a text wider than the matrix

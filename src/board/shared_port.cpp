@@ -79,6 +79,12 @@ Outcome SharedPort::finish()
     const Way way = std::exchange(m_way, Way::Undecided);
     if (way != Way::Own)
         return Outcome::done();
+    // A write that failed has closed the connection: what went before it is not known to have
+    // reached the server's line.
+    if (line::isDeviceServer(m_lastChoice) && !m_link.isOpen())
+        return SendFailed {line::WriteFault {line::WriteFailure::NotConfirmed, m_lastChoice,
+                                             QStringLiteral("the connection ended before the server confirmed the frames"),
+                                             0, 0, 0}};
     return m_own.finish();
 }
 

@@ -28,10 +28,8 @@ public:
     // Ends the session: a port of its own gets its last frames onto the line and is closed.
     Outcome finish() override;
 
-    // Whether only finish() shows that the frames got through: a device server reached on a
-    // connection of the sender's own, which may drop what its line has not yet carried when the
-    // connection goes.
-    bool finishConfirms() const;
+    // A device server reached on a connection of the sender's own.
+    bool finishConfirms() const override;
     // Whether the frames now go through the window's port.
     bool throughWindow() const { return m_way == Way::Window; }
     // The choice the port was last decided from.

@@ -1,9 +1,9 @@
 #include "cli/content_run.h"
 
 #include "board/content_edit.h"
+#include "board/operator_text.h"
+#include "board/send_text.h"
 #include "cli/exit_status.h"
-#include "cli/send_text.h"
-#include "protocol/dot_matrix.h"
 #include "storage/content_location.h"
 
 #include <QCoreApplication>
@@ -15,80 +15,17 @@
 
 namespace cli {
 
+using board::SendText;
+
 namespace {
 
 // A changes file larger than this is no content: the whole record is 548 characters.
 constexpr qint64 kMaxJsonBytes = 1024 * 1024;
 
-QString fieldNoun(storage::FieldRole role, int limit)
-{
-    switch (role) {
-    case storage::FieldRole::RoomRate:
-        return SendText::tr("a room rate has %1 cells").arg(limit);
-    case storage::FieldRole::RateValue:
-        return SendText::tr("an exchange rate has %1 cells").arg(limit);
-    case storage::FieldRole::Temperature:
-        return SendText::tr("a temperature has %1 cells").arg(limit);
-    case storage::FieldRole::WeatherText:
-        return SendText::tr("the weather text keeps %1 characters in the content file").arg(limit);
-    default:
-        break;
-    }
-    return SendText::tr("the names keep %1 characters in the content file").arg(limit);
-}
-
-QString errorWords(const board::EditError& error)
-{
-    const std::optional<storage::Field> field = storage::fieldForKey(error.key);
-    const storage::FieldRole role = field ? storage::groupOf(*field).role : storage::FieldRole::Reserved;
-    switch (error.why) {
-    case board::EditProblem::UnknownKey:
-        return SendText::tr("unknown key \"%1\": the keys are areas.rooms.address, areas.rooms.length (and the same "
-                            "for rates and temperature), names.rooms, names.currencies, rooms.1 to rooms.10, "
-                            "rates.1.a to rates.10.b, weather.text, weather.low and weather.high.")
-            .arg(error.key);
-    case board::EditProblem::WrongType:
-        return SendText::tr("%1: give it as %2, not %3.")
-            .arg(error.key,
-                 role == storage::FieldRole::AreaAddress || role == storage::FieldRole::AreaLength
-                     ? SendText::tr("a number")
-                     : SendText::tr("a text in quotes"),
-                 error.value.isEmpty() ? SendText::tr("this") : error.value);
-    case board::EditProblem::NotANumber:
-        return SendText::tr("%1: \"%2\" is not a whole number.").arg(error.key, error.value);
-    case board::EditProblem::AreaOutOfRange:
-        return SendText::tr("%1: %2 is not an area the board can have: give 0 to %3.")
-            .arg(error.key, error.value)
-            .arg(error.limit);
-    case board::EditProblem::TooLong:
-        return SendText::tr("%1: \"%2\" is %3 characters; %4.")
-            .arg(error.key, error.value)
-            .arg(error.length)
-            .arg(fieldNoun(role, error.limit));
-    case board::EditProblem::NotShown:
-        return SendText::tr("%1: \"%2\" holds \"%3\", which the board cannot show there: it shows digits, one \".\" "
-                            "and blanks%4.")
-            .arg(error.key, error.value, error.character,
-                 role == storage::FieldRole::Temperature ? SendText::tr(", and \"-\" in a temperature") : QString());
-    case board::EditProblem::TwoPoints:
-        return SendText::tr("%1: \"%2\" holds two points; a value takes one \".\", which lights the point of the "
-                            "cell before it.")
-            .arg(error.key, error.value);
-    case board::EditProblem::OutsideGbk:
-        return SendText::tr("%1: \"%2\" holds \"%3\", which the content file (GBK) cannot store.")
-            .arg(error.key, error.value, error.character);
-    case board::EditProblem::LineBreak:
-        break;
-    }
-    return SendText::tr("%1: the value holds a line break or another control character, which the content file's "
-                        "one line cannot hold.")
-        .arg(error.key);
-}
-
 void sayErrors(const std::vector<board::EditError>& errors, QTextStream& err)
 {
     for (const board::EditError& error : errors)
-        err << "vorfjp-send: " << errorWords(error) << Qt::endl;
+        err << "vorfjp-send: " << board::editErrorWords(error) << Qt::endl;
 }
 
 // The --json input as an object; the error words when it is none.
@@ -188,15 +125,7 @@ int runSet(const SendOptions& options, QTextStream& err)
         return kLineFailed;
     }
     for (const board::WeatherCut& cut : written.warnings)
-        err << "vorfjp-send: "
-            << SendText::tr("%1: \"%2\" is %3 cells wide; the board's %4 x %5 matrix shows the first %6: \"%7\".")
-                   .arg(cut.key, cut.text)
-                   .arg(cut.cells)
-                   .arg(protocol::kDotColumns)
-                   .arg(protocol::kDotRows)
-                   .arg(cut.shownCells)
-                   .arg(cut.shown)
-            << Qt::endl;
+        err << "vorfjp-send: " << board::weatherCutWords(cut) << Qt::endl;
     return kDone;
 }
 

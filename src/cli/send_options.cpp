@@ -1,6 +1,6 @@
 #include "cli/send_options.h"
 
-#include "cli/send_text.h"
+#include "board/send_text.h"
 #include "protocol/device_number.h"
 #include "protocol/frame.h"
 
@@ -9,6 +9,8 @@
 #include <utility>
 
 namespace cli {
+
+using board::SendText;
 
 namespace {
 

@@ -10,13 +10,6 @@ namespace raster {
 
 namespace {
 
-QString missingFontHint()
-{
-    return QStringLiteral(
-        "找不到天气文字点阵所需的字体：系统中既没有“宋体”(SimSun)，也没有 GNU Unifont。"
-        "请安装 Unifont 字体（Debian/Ubuntu：sudo apt-get install fonts-unifont）后重新启动本程序。");
-}
-
 // Every glyph must be drawn as its bitmap: antialiased edges would fall
 // either side of the dot threshold, and glyphs borrowed from another font
 // would not fit the 16-pixel cell.
@@ -51,7 +44,7 @@ WeatherFont chooseWeatherFont(const QStringList& installedFamilies)
             QFont font(simSun.toString());
             font.setPointSize(kSimSunPointSize);
             makeBitmapExact(font);
-            return {font, {}};
+            return {font};
         }
     }
     const QString unifont = QString::fromUtf16(kUnifontFamily);
@@ -61,9 +54,9 @@ WeatherFont chooseWeatherFont(const QStringList& installedFamilies)
         // Unifont's outlines are whole pixel squares; hinting could only move them.
         font.setHintingPreference(QFont::PreferNoHinting);
         makeBitmapExact(font);
-        return {font, {}};
+        return {font};
     }
-    return {std::nullopt, missingFontHint()};
+    return {std::nullopt};
 }
 
 WeatherFont weatherFont()
@@ -77,7 +70,7 @@ WeatherFont weatherFont()
     }
     WeatherFont choice = chooseWeatherFont(families);
     if (choice.font && !resolvesToChosenFamily(*choice.font))
-        return {std::nullopt, missingFontHint()};
+        return {std::nullopt};
     return choice;
 }
 

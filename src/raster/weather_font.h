@@ -29,12 +29,11 @@ using protocol::kHalfWidthGlyphDots;
 using protocol::kWeatherTextCells;
 
 struct WeatherFont {
-    std::optional<QFont> font;
-    QString missingHint; // set (in Chinese) only when font is empty
+    std::optional<QFont> font; // nullopt: the machine has neither font
 };
 
 // Pure choice among the given installed family names (exact, case-sensitive
-// matches only): SimSun first, then Unifont, else no font and a hint.
+// matches only): SimSun first, then Unifont, else no font.
 WeatherFont chooseWeatherFont(const QStringList& installedFamilies);
 
 // The choice for this machine, from QFontDatabase::families(), with the Unifont

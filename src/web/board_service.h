@@ -15,7 +15,8 @@ struct ServiceAnswer {
 };
 
 // The board side of the API. Every call is made on the main thread; send() answers through
-// done exactly once, later (sends are queued and may wait in nested event loops).
+// done exactly once, later: sends are queued, and a send on a device server is answered only once
+// the end of the connection has confirmed it.
 class BoardService {
 public:
     virtual ~BoardService() = default;

@@ -2,15 +2,12 @@
 
 #include "board/content_edit.h"
 #include "board/operator_text.h"
-#include "board/overloaded.h"
 #include "board/preview.h"
-#include "line/event_wait.h"
 #include "protocol/connection_test.h"
 #include "protocol/dot_matrix.h"
 #include "storage/content_update.h"
 
 #include <QJsonArray>
-#include <QScopedValueRollback>
 
 #include <utility>
 #include <vector>
@@ -37,9 +34,11 @@ storage::DecodeResult load(const QString& path)
     return storage::loadContentFile(path);
 }
 
+// The file's own words alone: nothing was being sent.
 ServiceAnswer unusable(const storage::DecodeResult& loaded)
 {
-    return {503, failure(QStringLiteral("content-unusable"), loaded.error)};
+    const board::Told told = board::tell(board::ContentUnusable {loaded.error, {}});
+    return {told.httpStatus, failure(QString::fromLatin1(told.kind), loaded.error)};
 }
 
 QJsonArray codesOf(const QByteArray& cells)
@@ -60,59 +59,25 @@ QJsonArray linesOf(const QStringList& lines)
 
 ServiceAnswer problemAnswer(const board::Problem& problem)
 {
-    return {httpStatusOf(problem),
-            failure(QString::fromLatin1(board::problemKind(problem)), board::operatorMessage(problem))};
+    const board::Told told = board::tell(problem);
+    return {told.httpStatus, failure(QString::fromLatin1(told.kind), told.window)};
 }
 
 } // namespace
 
-int httpStatusOf(const board::Problem& problem)
-{
-    return std::visit(board::Overloaded {
-                          [](const board::AreaUnusable&) { return 422; },
-                          [](const board::PortUnavailable&) { return 503; },
-                          [](const board::TestWaiting&) { return 503; },
-                          [](const board::FontMissing&) { return 503; },
-                          [](const board::SendFailed& failed) {
-                              return failed.fault.why == line::WriteFailure::Busy ? 503 : 502;
-                          },
-                          [](const board::LineLost&) { return 502; },
-                          [](const board::PortClosedInPause&) { return 502; },
-                          [](const board::NoAnswer&) { return 504; },
-                          [](const board::ClockInvalid&) { return 500; },
-                          [](const board::SaveFailed&) { return 500; },
-                          [](const board::Withdrawn&) { return 500; },
-                      },
-                      problem);
-}
-
 EngineService::EngineService(EngineServiceSetup setup, QObject* parent)
     : QObject(parent)
     , m_setup(std::move(setup))
-    , m_port(m_setup.portChoice, m_setup.socketPath)
-    , m_engine(m_port, [this] {
-        board::EngineSetup engine;
-        engine.clock = m_setup.clock;
-        engine.draw = m_setup.draw;
-        // Other requests go on being answered during the weather pause.
-        engine.pause = [](std::chrono::milliseconds pause) {
-            line::EventWait(QEventLoop::AllEvents).pause(QDeadlineTimer(pause));
-        };
-        engine.answerWait = board::kAnswerWait;
-        // The file holds what was sent: the send took the content from it.
-        engine.save = [](const storage::BoardContent& sent) { return storage::UpdateResult {sent, false, {}, {}}; };
-        return engine;
+    , m_port(new board::SharedPort(m_setup.portChoice, m_setup.socketPath))
+    , m_session(std::unique_ptr<board::BoardPort>(m_port), [this] {
+        board::SessionSetup session;
+        session.contentPath = m_setup.contentPath;
+        session.draw = m_setup.draw;
+        session.clock = m_setup.clock;
+        session.idleClose = kIdleClose;
+        return session;
     }())
 {
-    m_idle.setSingleShot(true);
-    m_idle.setInterval(kIdleClose);
-    connect(&m_idle, &QTimer::timeout, this, [this] {
-        if (m_running)
-            return;
-        // A serial port's end has nothing to confirm; a device server's was ended with its sends.
-        const QScopedValueRollback running(m_running, true);
-        (void)m_port.finish();
-    });
 }
 
 ServiceAnswer EngineService::content()
@@ -204,78 +169,25 @@ void EngineService::send(const QString& command, std::optional<int> device, std:
         done({404, failure(QStringLiteral("not-found"), QStringLiteral("没有“%1”这个命令。").arg(command))});
         return;
     }
-    m_queue.push_back({*known, device ? quint8(*device) : m_setup.deviceId, std::move(done)});
-    m_idle.stop();
-    // From the event loop, never inside the caller: a send waits in nested loops.
-    QMetaObject::invokeMethod(this, &EngineService::runQueue, Qt::QueuedConnection);
+    const quint8 deviceId = device ? quint8(*device) : m_setup.deviceId;
+    m_session.run({*known, deviceId, {}}, [this, command = *known, deviceId, done = std::move(done)](const board::Outcome& outcome) {
+        ServiceAnswer answer {200, {{QStringLiteral("ok"), true}}};
+        if (!outcome.ok())
+            answer = problemAnswer(outcome.problem());
+        else if (const std::optional<int> found = outcome.deviceNumber()) {
+            answer.body[QStringLiteral("device")] = *found;
+            answer.body[QStringLiteral("message")] = protocol::deviceFoundMessage(*found);
+        }
+        record(command, deviceId, answer);
+        done(answer);
+    });
 }
 
-void EngineService::runQueue()
-{
-    // A run started inside another's waits would mix its frames into that one's, and one started
-    // inside the end of a connection would find the line taken: both wait here instead.
-    if (m_running)
-        return;
-    m_running = true;
-    std::vector<std::pair<Request, ServiceAnswer>> unconfirmed;
-    while (!m_queue.empty()) {
-        Request request = std::move(m_queue.front());
-        m_queue.pop_front();
-        const ServiceAnswer answered = run(request);
-        if (answered.httpStatus == 200 && m_port.finishConfirms())
-            unconfirmed.emplace_back(std::move(request), answered);
-        else
-            answer(request, answered);
-        if (!m_queue.empty() || !m_port.finishConfirms())
-            continue;
-        // A write that failed has closed the connection: what went before it is not known to
-        // have reached the line.
-        const bool stillOpen = m_port.isOpen();
-        const QString port = m_port.choice();
-        board::Outcome finished = m_port.finish();
-        if (!stillOpen)
-            finished = board::SendFailed {line::WriteFault {line::WriteFailure::NotConfirmed, port,
-                                                            QStringLiteral("the connection ended before the server "
-                                                                           "confirmed the frames"),
-                                                            0, 0, 0}};
-        for (const auto& [sent, reply] : std::exchange(unconfirmed, {}))
-            answer(sent, finished.ok() ? reply : problemAnswer(finished.problem()));
-    }
-    m_running = false;
-    m_idle.start();
-}
-
-void EngineService::answer(const Request& request, const ServiceAnswer& reply)
-{
-    record(request, reply);
-    request.done(reply);
-}
-
-ServiceAnswer EngineService::run(const Request& request)
-{
-    storage::DecodeResult loaded;
-    if (board::needsContent(request.command)) {
-        loaded = load(m_setup.contentPath);
-        if (!loaded.content)
-            return unusable(loaded);
-    }
-    const board::Draft draft {loaded.content.value_or(storage::BoardContent {}), request.deviceId};
-    const board::Outcome outcome = m_engine.run(request.command, [&draft] { return draft; });
-    if (!outcome.ok())
-        return problemAnswer(outcome.problem());
-    QJsonObject body {{QStringLiteral("ok"), true}};
-    if (const std::optional<int> device = outcome.deviceNumber()) {
-        body[QStringLiteral("device")] = *device;
-        body[QStringLiteral("message")] = protocol::deviceFoundMessage(*device);
-    }
-    return {200, body};
-}
-
-void EngineService::record(const Request& request, const ServiceAnswer& answer)
+void EngineService::record(board::Command command, quint8 deviceId, const ServiceAnswer& answer)
 {
     QJsonObject entry {{QStringLiteral("time"), m_setup.clock().toString(Qt::ISODate)},
-                       {QStringLiteral("command"), board::commandName(request.command)},
-                       {QStringLiteral("device"), request.deviceId},
+                       {QStringLiteral("command"), board::commandName(command)},
+                       {QStringLiteral("device"), deviceId},
                        {QStringLiteral("ok"), answer.body.value(QStringLiteral("ok")).toBool()}};
     for (const char* key : {"problem", "message"}) {
         if (answer.body.contains(QLatin1String(key)))
@@ -292,10 +204,10 @@ QJsonObject EngineService::status()
 {
     return {{QStringLiteral("now"), m_setup.clock().toString(Qt::ISODate)},
             {QStringLiteral("port"), m_setup.portChoice()},
-            {QStringLiteral("throughWindow"), m_port.throughWindow()},
-            {QStringLiteral("open"), m_port.isOpen()},
-            {QStringLiteral("sending"), m_running},
-            {QStringLiteral("queued"), int(m_queue.size())},
+            {QStringLiteral("throughWindow"), m_port->throughWindow()},
+            {QStringLiteral("open"), m_port->isOpen()},
+            {QStringLiteral("sending"), m_session.sending()},
+            {QStringLiteral("queued"), m_session.queued()},
             {QStringLiteral("device"), m_setup.deviceId},
             {QStringLiteral("last"), m_last}};
 }

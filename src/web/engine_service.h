@@ -4,25 +4,18 @@
 // holds or to one of the service's own, and the page's preview drawn from the engine's own frames
 // decoded by the virtual board's model.
 //
-// Sends run from the event loop, one after another: a request that comes while one is under way
-// waits in the queue, so two requests never interleave frames, and the nested waits of a send
-// (the line, the weather pause) go on serving the other requests meanwhile. A device server's
-// connection is ended as soon as the queue is empty, and the sends on it are answered only once
-// the end has shown that the server got their frames on its line (502 when it could not); a
-// request that comes while the connection ends waits for the end and then connects anew. A
-// serial port of the service's own is closed once no send has come for kIdleClose, so that the
-// window can open it.
-#include "board/board_engine.h"
+// Sends go to the process's board session (board/session.h), which queues them, runs them one at
+// a time and answers each once it is sure how it went: a send on a device server only once the
+// end of the connection has shown that the server got its frames onto its line.
+#include "board/session.h"
 #include "board/shared_port.h"
 #include "web/board_service.h"
 
 #include <QDateTime>
 #include <QJsonArray>
 #include <QObject>
-#include <QTimer>
 
 #include <chrono>
-#include <deque>
 #include <functional>
 
 namespace web {
@@ -67,28 +60,12 @@ public:
     QJsonObject status() override;
 
 private:
-    struct Request {
-        board::Command command;
-        quint8 deviceId;
-        std::function<void(ServiceAnswer)> done;
-    };
-
-    void runQueue();
-    ServiceAnswer run(const Request& request);
-    void answer(const Request& request, const ServiceAnswer& reply);
-    void record(const Request& request, const ServiceAnswer& answer);
+    void record(board::Command command, quint8 deviceId, const ServiceAnswer& answer);
 
     EngineServiceSetup m_setup;
-    board::SharedPort m_port;
-    board::BoardEngine m_engine;
-    std::deque<Request> m_queue;
-    bool m_running = false;
-    QTimer m_idle;
+    board::SharedPort* m_port; // the session's
+    board::Session m_session;
     QJsonArray m_last;
 };
-
-// The HTTP status for an engine problem: 422 content the board cannot take, 503 no port to send
-// on, 502 the line failed, 504 no answer to the test, 500 for the rest.
-int httpStatusOf(const board::Problem& problem);
 
 } // namespace web

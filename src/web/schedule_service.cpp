@@ -190,8 +190,10 @@ ServiceAnswer ScheduleService::at(const HttpFields& query)
     if (!moment)
         return badTime(QStringLiteral("time"), *given);
     const storage::DecodeResult content = storage::loadContentFile(m_setup.contentPath);
-    if (!content.content)
-        return {503, failure(QStringLiteral("content-unusable"), content.error)};
+    if (!content.content) {
+        const board::Told told = board::tell(board::ContentUnusable {content.error, {}});
+        return {told.httpStatus, failure(QString::fromLatin1(told.kind), content.error)};
+    }
 
     const schedule::Winners winners = resolver.winnersAt(*moment);
     QJsonObject areas;

@@ -70,7 +70,7 @@ int runService(const WebOptions& options)
     setup.draw = [](const QString& text) -> board::Drawn {
         const raster::WeatherFont font = raster::weatherFont();
         if (!font.font)
-            return {std::nullopt, font.missingHint};
+            return {std::nullopt, {}};
         return {raster::rasterizeWeatherText(text, *font.font), {}};
     };
     const Transport transport = transportOf(options);

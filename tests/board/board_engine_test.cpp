@@ -3,6 +3,7 @@
 // port, a missing font that never holds back the temperatures, and which sends rewrite the file.
 #include "board/board_engine.h"
 #include "board/link_port.h"
+#include "board/operator_text.h"
 
 #include "board_line.h"
 #include "support/hex.h"
@@ -158,7 +159,7 @@ TEST(WeatherWithoutAFont, StillSendsTheTemperaturesAndSaysWhyTheTextDidNotGo)
     ASSERT_FALSE(outcome.ok());
     const auto* missing = std::get_if<board::FontMissing>(&outcome.problem());
     ASSERT_NE(missing, nullptr) << board::problemKind(outcome.problem());
-    EXPECT_EQ(missing->hint, QStringLiteral("no font"));
+    EXPECT_EQ(missing->unloadable, QStringLiteral("no font"));
     ASSERT_EQ(port.frames().size(), 1u);
     EXPECT_EQ(port.frames().front(), kTemperatures);
     EXPECT_TRUE(saves.contents.empty());

@@ -1,6 +1,7 @@
 // The window's port as a sender borrows it, against a window of the test's own on the local
 // socket: what the window answers comes back to the engine as the same problem, with the facts a
 // front end words it from.
+#include "board/operator_text.h"
 #include "board/shared_port.h"
 
 #include "share/line_message.h"

@@ -10,7 +10,7 @@ protected:
     void SetUp() override
     {
         const raster::WeatherFont choice = raster::weatherFont();
-        ASSERT_TRUE(choice.font.has_value()) << choice.missingHint.toStdString();
+        ASSERT_TRUE(choice.font.has_value());
         font = *choice.font;
     }
 

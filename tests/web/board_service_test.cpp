@@ -498,6 +498,10 @@ TEST_F(ServiceBesideTheWindow, AnswersTheStatusWhileABorrowedTestAwaitsTheBoard)
     ASSERT_TRUE(service.start(pty.linkA(), contentPath)) << service.errors().toStdString();
     webtest::Curl test(service.port(), QStringLiteral("/api/send/test"), jsonRequest(QStringLiteral("POST"), "{}"));
     ASSERT_TRUE(board->waitForBytes(9, webtest::kWaitMs)) << "the test frame is on the line";
+    const CurlAnswer page = curl(service.port(), QStringLiteral("/"));
+    EXPECT_EQ(page.status, 200);
+    EXPECT_TRUE(page.body.contains("<html")) << "the page itself";
+    // Asked after the page: still sending, so the page came while the test awaited the board.
     const CurlAnswer status = curl(service.port(), QStringLiteral("/api/status"));
     EXPECT_EQ(status.status, 200);
     EXPECT_TRUE(status.json()[QStringLiteral("sending")].toBool()) << "answered while the test awaits the board";
