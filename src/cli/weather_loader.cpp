@@ -1,7 +1,6 @@
 #include "cli/weather_loader.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QStringList>
 
 namespace cli {
@@ -24,11 +23,6 @@ WeatherModuleLoad loadWeatherModule(QLibrary& library, const QString& programDir
         library.unload();
     }
     return {nullptr, problems.join(QStringLiteral("; "))};
-}
-
-QString runningProgramDir()
-{
-    return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).path();
 }
 
 } // namespace cli

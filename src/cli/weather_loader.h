@@ -17,8 +17,9 @@ struct WeatherModuleLoad {
 // module made among them.
 WeatherModuleLoad loadWeatherModule(QLibrary& library, const QString& programDir);
 
-// The running program's folder, known before any application exists. Linux only: read from
-// /proc/self/exe.
+// The running program's folder, known before any application exists: what the system says of the
+// running program (running_program_linux.cpp: /proc/self/exe; running_program_win.cpp: the
+// module file name). Example: "/usr/bin" for /usr/bin/vorfjp-send.
 QString runningProgramDir();
 
 } // namespace cli

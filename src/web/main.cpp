@@ -94,7 +94,7 @@ int main(int argc, char** argv)
     if (options.newTokenName)
         return web::newTokenCommand(files.tokens, *options.newTokenName, out, err);
     if (options.setMqttPassword)
-        return web::setMqttPasswordCommand(web::mqttPasswordFile(), &readPasswordLine, isatty(STDIN_FILENO) == 1, err);
+        return web::setMqttPasswordCommand(web::mqttPasswordFile(), &readPasswordLine, web::stdinIsTerminal(), err);
     const web::StoredPassword password = web::storedPassword(files.password);
     if (password.state == web::StoredPassword::Unusable) {
         err << "vorfjp-web: " << password.problem << Qt::endl;

@@ -146,8 +146,9 @@ TEST_F(ContentTree, MissingTemplateIsReportedWithBothFilesAndNothingIsCreated)
 {
     const storage::ContentFileResult result = storage::contentFileInUse(places());
     EXPECT_FALSE(result.path);
-    EXPECT_TRUE(result.error.contains(perUser())) << result.error.toStdString();
-    EXPECT_TRUE(result.error.contains(installedTemplate())) << result.error.toStdString();
+    // Paths are shown as the system writes them (backslashes on Windows).
+    EXPECT_TRUE(result.error.contains(QDir::toNativeSeparators(perUser()))) << result.error.toStdString();
+    EXPECT_TRUE(result.error.contains(QDir::toNativeSeparators(installedTemplate()))) << result.error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(perUser()));
 }
 
@@ -184,9 +185,10 @@ TEST_P(ContentCopyFailure, IsReportedAndLeavesNoFile)
     const auto [templatePath, target] = GetParam().prepare(dir.path());
     const storage::ContentFileResult result = storage::createFromTemplate(templatePath, target);
     EXPECT_FALSE(result.path);
-    EXPECT_TRUE(result.error.contains(target)) << result.error.toStdString();
-    EXPECT_TRUE(result.error.contains(templatePath)) << result.error.toStdString();
-    EXPECT_TRUE(result.error.contains(dir.filePath(QLatin1String(GetParam().shownInMessage)))) << result.error.toStdString();
+    EXPECT_TRUE(result.error.contains(QDir::toNativeSeparators(target))) << result.error.toStdString();
+    EXPECT_TRUE(result.error.contains(QDir::toNativeSeparators(templatePath))) << result.error.toStdString();
+    EXPECT_TRUE(result.error.contains(QDir::toNativeSeparators(dir.filePath(QLatin1String(GetParam().shownInMessage)))))
+        << result.error.toStdString();
     EXPECT_FALSE(QFileInfo(target).isFile());
     const QDir targetFolder = QFileInfo(target).absoluteDir();
     if (targetFolder.exists()) {

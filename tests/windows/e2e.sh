@@ -32,6 +32,7 @@ wine_send() {
 # The prefix, made once; its server stays up between the runs (output redirected: a pipe from Wine
 # is held open by the server).
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$prefix"
 wineserver -p >/dev/null 2>&1
 wineboot -i >"$work/wineboot.log" 2>&1
 
@@ -146,7 +147,7 @@ exec {far}<"${ptys[1]}"
 wine_send --port 9 --timeout 60000 --content "$content_win" test >"$work/vanish.out" 2>&1 &
 send_pid=$!
 # The first byte of the test frame on the far end: vorfjp-send is now waiting for the answer.
-IFS= read -r -N 1 -u "$far" -t 120 _ || fail "the test frame never reached the line"
+IFS= read -r -N 1 -u "$far" -t 120 _ || fail "the test frame never reached the line: $(cat "$work/vanish.out")"
 kill "$socat_pid"
 status=0
 wait "$send_pid" || status=$?
