@@ -246,17 +246,9 @@ void ScheduleRunner::sent(Area area, const schedule::Winner& winner, const QJson
     }
     const int attempts = m_retry[index] ? m_retry[index]->attempts + 1 : 1;
     m_retry[index].reset();
-    schedule::appendHistory(m_setup.contentPath,
-                            {{QStringLiteral("time"), isoOf(nowMs())},
-                             {QStringLiteral("kind"), QStringLiteral("apply")},
-                             {QStringLiteral("who"), QStringLiteral("schedule")},
-                             {QStringLiteral("area"), schedule::areaName(area)},
-                             {QStringLiteral("plan"), winner.plan},
-                             {QStringLiteral("rule"), winner.rule},
-                             {QStringLiteral("level"), schedule::levelName(winner.level)},
-                             {QStringLiteral("changed"), changed},
-                             {QStringLiteral("outcome"), QStringLiteral("sent")},
-                             {QStringLiteral("attempts"), attempts}});
+    QJsonObject entry = applyEntry(area, winner, changed, QStringLiteral("sent"));
+    entry.insert(QStringLiteral("attempts"), attempts);
+    schedule::appendHistory(m_setup.contentPath, entry);
     arm();
 }
 
@@ -273,20 +265,27 @@ void ScheduleRunner::failed(Area area, const schedule::Winner& winner, const QJs
     retry->problem = problem;
     retry->message = message;
     // The first failure and each new kind of failure; not every retry of a board left unplugged.
-    if (news)
-        schedule::appendHistory(m_setup.contentPath,
-                                {{QStringLiteral("time"), isoOf(nowMs())},
-                                 {QStringLiteral("kind"), QStringLiteral("apply")},
-                                 {QStringLiteral("who"), QStringLiteral("schedule")},
-                                 {QStringLiteral("area"), schedule::areaName(area)},
-                                 {QStringLiteral("plan"), winner.plan},
-                                 {QStringLiteral("rule"), winner.rule},
-                                 {QStringLiteral("level"), schedule::levelName(winner.level)},
-                                 {QStringLiteral("changed"), retry->changed},
-                                 {QStringLiteral("outcome"), QStringLiteral("failed")},
-                                 {QStringLiteral("problem"), problem},
-                                 {QStringLiteral("message"), message},
-                                 {QStringLiteral("retry"), isoOf(retry->atMs)}});
+    if (!news)
+        return;
+    QJsonObject entry = applyEntry(area, winner, retry->changed, QStringLiteral("failed"));
+    entry.insert(QStringLiteral("problem"), problem);
+    entry.insert(QStringLiteral("message"), message);
+    entry.insert(QStringLiteral("retry"), isoOf(retry->atMs));
+    schedule::appendHistory(m_setup.contentPath, entry);
+}
+
+QJsonObject ScheduleRunner::applyEntry(Area area, const schedule::Winner& winner, const QJsonObject& changed,
+                                       const QString& outcome)
+{
+    return {{QStringLiteral("time"), isoOf(nowMs())},
+            {QStringLiteral("kind"), QStringLiteral("apply")},
+            {QStringLiteral("who"), QStringLiteral("schedule")},
+            {QStringLiteral("area"), schedule::areaName(area)},
+            {QStringLiteral("plan"), winner.plan},
+            {QStringLiteral("rule"), winner.rule},
+            {QStringLiteral("level"), schedule::levelName(winner.level)},
+            {QStringLiteral("changed"), changed},
+            {QStringLiteral("outcome"), outcome}};
 }
 
 std::optional<QDateTime> ScheduleRunner::nextWake() const

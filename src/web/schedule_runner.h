@@ -103,6 +103,9 @@ private:
               const ServiceAnswer& answer);
     void failed(schedule::Area area, const schedule::Winner& winner, const QJsonObject& changed,
                 const QString& problem, const QString& message);
+    // The history entry of one apply, without the outcome's own fields.
+    QJsonObject applyEntry(schedule::Area area, const schedule::Winner& winner, const QJsonObject& changed,
+                           const QString& outcome);
     void arm();
 
     BoardService& m_board;
