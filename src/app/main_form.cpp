@@ -8,7 +8,6 @@
 #include "board/link_port.h"
 #include "board/operator_text.h"
 #include "protocol/device_number.h"
-#include "protocol/segment.h"
 #include "serial/port_choice.h"
 #include "share/line_share.h"
 
@@ -101,7 +100,6 @@ std::optional<QString> MainForm::Form_Load()
     if (auto failure = LoadBoardSettings())
         return failure;
     RsCombo->setEditText(serial::loadPortChoice());
-    SegmentCodes = protocol::SegmentCodes;
     return std::nullopt;
 }
 

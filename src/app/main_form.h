@@ -12,7 +12,6 @@
 #include <QMessageBox>
 #include <QWidget>
 
-#include <array>
 #include <memory>
 #include <optional>
 
@@ -38,12 +37,11 @@ public:
     explicit MainForm(MainFormOptions options, QWidget* parent = nullptr);
     ~MainForm() override;
 
-    // Fills the window: port list, device number, board content file, saved port choice,
-    // segment codes. Returns why the board content file could not be loaded, if it could not.
+    // Fills the window: port list, device number, board content file, saved port choice.
+    // Returns why the board content file could not be loaded, if it could not.
     [[nodiscard]] std::optional<QString> Form_Load();
 
     quint8 deviceId() const { return DeviceId; }
-    const std::array<quint8, 13>& segmentCodes() const { return SegmentCodes; }
     protocol::DisplayArea fjArea() const { return storage::displayArea(m_content, storage::Area::Rooms); }
     protocol::DisplayArea wbArea() const { return storage::displayArea(m_content, storage::Area::Rates); }
     protocol::DisplayArea wenDuArea() const { return storage::displayArea(m_content, storage::Area::Temperature); }
@@ -94,7 +92,7 @@ private:
     board::Draft currentDraft();
     // Tells the operator what went wrong, if anything; takes in what the send saved.
     void showOutcome(const board::Outcome& outcome);
-    // Draws the weather text into DotBuffer; the dots, or why the text cannot be drawn.
+    // Draws the weather text; the dots, or why the text cannot be drawn.
     board::Drawn DrawWeatherText(const QString& text);
     storage::UpdateResult SaveBoardSettings(const storage::BoardContent& sent);
     std::optional<QString> LoadBoardSettings();
@@ -113,8 +111,6 @@ private:
     QString m_fontFamily; // found once, for every control
 
     quint8 DeviceId = protocol::kEveryDevice;
-    std::array<quint8, 13> SegmentCodes{};
-    std::array<quint8, 2048> DotBuffer{};
     // The content file as last loaded or saved: the display areas with the characters their
     // captions show, the names, and the values the fields were given.
     storage::BoardContent m_content;

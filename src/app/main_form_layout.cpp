@@ -23,6 +23,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <array>
+
 namespace app {
 
 namespace {

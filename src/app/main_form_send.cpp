@@ -77,9 +77,7 @@ board::Drawn MainForm::DrawWeatherText(const QString& text)
     const raster::WeatherFont weatherFont = m_options.weatherFont();
     if (!weatherFont.font)
         return {std::nullopt, {}};
-    const raster::DotMatrix dots = raster::rasterizeWeatherText(text, *weatherFont.font);
-    std::copy(dots.begin(), dots.end(), DotBuffer.begin());
-    return {dots, {}};
+    return {raster::rasterizeWeatherText(text, *weatherFont.font), {}};
 }
 
 } // namespace app

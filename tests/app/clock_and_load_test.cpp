@@ -100,15 +100,6 @@ TEST_F(FormTest, LoadWithAChineseWeatherTextKeepsFourCharacters)
     EXPECT_EQ(child<QLineEdit>(QStringLiteral("DotText"))->text(), QStringLiteral("多云转晴"));
 }
 
-TEST_F(FormTest, SegmentCodesAreFilledByTheLoad)
-{
-    makeForm();
-    EXPECT_EQ(form->segmentCodes(), (std::array<quint8, 13>{})) << "empty until the window is loaded";
-    ASSERT_FALSE(form->Form_Load().has_value());
-    const std::array<quint8, 13> codes{192, 249, 164, 176, 153, 146, 130, 248, 128, 144, 255, 127, 191};
-    EXPECT_EQ(form->segmentCodes(), codes);
-}
-
 TEST_F(FormTest, PortListHoldsOneToSixteenAndTheChoiceDefaultsToOne)
 {
     loadForm();

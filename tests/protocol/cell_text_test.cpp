@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -12,6 +14,14 @@ struct Row {
     const char* cells;
     const char* text;
 };
+
+// The thirteen codes every digit cell is drawn from: 0 to 9, the dark cell, the point's mask, the
+// minus sign.
+TEST(SegmentCodesTest, HoldTheThirteenCellCodes)
+{
+    const std::array<quint8, 13> codes{192, 249, 164, 176, 153, 146, 130, 248, 128, 144, 255, 127, 191};
+    EXPECT_EQ(protocol::SegmentCodes, codes);
+}
 
 class CellTextTest : public ::testing::TestWithParam<Row> {};
 
