@@ -1,6 +1,5 @@
 #include "web/credentials.h"
 
-#include "storage/app_name.h"
 #include "web/web_text.h"
 
 #include <QDir>
@@ -9,7 +8,6 @@
 #include <QList>
 #include <QRegularExpression>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 #include <sodium.h>
 
@@ -107,14 +105,6 @@ std::optional<QString> writePrivateFile(const QString& path, const QByteArray& b
         || file.write(bytes) != bytes.size() || !file.commit())
         return WebText::tr("Cannot write %1: %2.").arg(path, file.errorString());
     return std::nullopt;
-}
-
-CredentialFiles defaultCredentialFiles()
-{
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/'
-                           + QString::fromUtf16(storage::kApplicationName);
-    return {folder + QStringLiteral("/web-password"), folder + QStringLiteral("/web-tokens"),
-            folder + QStringLiteral("/web-tls.crt"), folder + QStringLiteral("/web-tls.key")};
 }
 
 std::optional<QString> storePassword(const QString& path, QByteArrayView password, PasswordCost cost)

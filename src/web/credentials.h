@@ -16,10 +16,6 @@ struct CredentialFiles {
     QString tlsKey;         // its private key, PEM
 };
 
-// web-password, web-tokens, web-tls.crt and web-tls.key in the user's configuration folder of
-// the program: $XDG_CONFIG_HOME/VorFJP/ (~/.config/VorFJP/ when XDG_CONFIG_HOME is not set).
-CredentialFiles defaultCredentialFiles();
-
 // Writes bytes to path atomically (a temporary file renamed over it), readable by the user
 // alone from the first byte on, making its folder with mode 0700 when missing. The error, for
 // the user, when it cannot.

@@ -1,4 +1,4 @@
-#include "web/board_mqtt.h"
+#include "webd/board_mqtt.h"
 
 #include "board/command.h"
 #include "board/content_edit.h"
@@ -13,7 +13,7 @@
 
 #include <algorithm>
 
-namespace web {
+namespace webd {
 
 namespace {
 
@@ -423,4 +423,4 @@ QJsonObject BoardMqtt::status()
     return status;
 }
 
-} // namespace web
+} // namespace webd

@@ -25,7 +25,7 @@
 // "o" and "cmps", ID being "vorfjp_" and the board id; announced again whenever
 // homeassistant/status says "online", and when the names of the rows change.
 #include "mqtt/broker_link.h"
-#include "web/board_service.h"
+#include "webd/board_service.h"
 
 #include <QFileSystemWatcher>
 #include <QJsonObject>
@@ -34,7 +34,7 @@
 
 #include <functional>
 
-namespace web {
+namespace webd {
 
 // The board's id in topics and in Home Assistant: the instance name in lower case with every
 // character but a-z, 0-9, "_" and "-" as "_", a "-", and the device number:
@@ -100,4 +100,4 @@ private:
     QFileSystemWatcher m_watcher;
 };
 
-} // namespace web
+} // namespace webd

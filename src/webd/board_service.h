@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-namespace web {
+namespace webd {
 
 struct ServiceAnswer {
     int httpStatus;
@@ -28,4 +28,4 @@ public:
     virtual QJsonObject status() = 0;                                   // GET /api/status
 };
 
-} // namespace web
+} // namespace webd

@@ -1,10 +1,23 @@
-#include "web/credential_commands.h"
+#include "webd/credential_commands.h"
 
+#include "storage/app_name.h"
 #include "web/credentials.h"
-#include "web/web_options.h"
 #include "web/web_text.h"
+#include "webd/web_options.h"
 
-namespace web {
+#include <QStandardPaths>
+
+namespace webd {
+
+using web::WebText;
+
+web::CredentialFiles defaultCredentialFiles()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/'
+                           + QString::fromUtf16(storage::kApplicationName);
+    return {folder + QStringLiteral("/web-password"), folder + QStringLiteral("/web-tokens"),
+            folder + QStringLiteral("/web-tls.crt"), folder + QStringLiteral("/web-tls.key")};
+}
 
 int setPasswordCommand(const QString& path, const LineReader& readLine, bool askTwice, QTextStream& err)
 {
@@ -19,7 +32,7 @@ int setPasswordCommand(const QString& path, const LineReader& readLine, bool ask
         err << "vorfjp-web: " << WebText::tr("The two passwords differ; nothing was stored.") << Qt::endl;
         return kDataError;
     }
-    if (const std::optional<QString> error = storePassword(path, *password)) {
+    if (const std::optional<QString> error = web::storePassword(path, *password)) {
         err << "vorfjp-web: " << *error << Qt::endl;
         return kCannotCreate;
     }
@@ -33,7 +46,7 @@ int setPasswordCommand(const QString& path, const LineReader& readLine, bool ask
 
 int newTokenCommand(const QString& path, const QString& name, QTextStream& out, QTextStream& err)
 {
-    const NewToken made = storeNewToken(path, name);
+    const web::NewToken made = web::storeNewToken(path, name);
     if (!made.token) {
         err << "vorfjp-web: " << made.error << Qt::endl;
         return made.nameRefused ? kUsage : kCannotCreate;
@@ -46,4 +59,4 @@ int newTokenCommand(const QString& path, const QString& name, QTextStream& out, 
     return kDone;
 }
 
-} // namespace web
+} // namespace webd

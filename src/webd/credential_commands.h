@@ -1,5 +1,8 @@
 #pragma once
-// The two commands of vorfjp-web that set up its secrets and end: --set-password and --new-token.
+// Where vorfjp-web keeps its secrets, and the two commands that set them up and end:
+// --set-password and --new-token.
+#include "web/credentials.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTextStream>
@@ -7,7 +10,11 @@
 #include <functional>
 #include <optional>
 
-namespace web {
+namespace webd {
+
+// web-password, web-tokens, web-tls.crt and web-tls.key in the user's configuration folder of
+// the program: $XDG_CONFIG_HOME/VorFJP/ (~/.config/VorFJP/ when XDG_CONFIG_HOME is not set).
+web::CredentialFiles defaultCredentialFiles();
 
 // Reads one line of input without its line end, showing prompt first where a person types;
 // nothing at the end of the input.
@@ -22,4 +29,4 @@ int setPasswordCommand(const QString& path, const LineReader& readLine, bool ask
 // goes to err. kUsage for a bad name, kCannotCreate when the file cannot be written.
 int newTokenCommand(const QString& path, const QString& name, QTextStream& out, QTextStream& err);
 
-} // namespace web
+} // namespace webd

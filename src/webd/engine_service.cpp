@@ -1,4 +1,4 @@
-#include "web/engine_service.h"
+#include "webd/engine_service.h"
 
 #include "board/content_edit.h"
 #include "board/operator_text.h"
@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-namespace web {
+namespace webd {
 
 namespace {
 
@@ -212,4 +212,4 @@ QJsonObject EngineService::status()
             {QStringLiteral("last"), m_last}};
 }
 
-} // namespace web
+} // namespace webd

@@ -9,7 +9,7 @@
 // end of the connection has shown that the server got its frames onto its line.
 #include "board/session.h"
 #include "board/shared_port.h"
-#include "web/board_service.h"
+#include "webd/board_service.h"
 
 #include <QDateTime>
 #include <QJsonArray>
@@ -18,7 +18,7 @@
 #include <chrono>
 #include <functional>
 
-namespace web {
+namespace webd {
 
 struct EngineServiceSetup {
     QString contentPath;
@@ -68,4 +68,4 @@ private:
     QJsonArray m_last;
 };
 
-} // namespace web
+} // namespace webd

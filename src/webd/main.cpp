@@ -1,12 +1,12 @@
 // vorfjp-web: the board as a service with an HTTP API, without a window.
 #include "line/stop_signals.h"
 #include "storage/app_name.h"
-#include "web/credential_commands.h"
 #include "web/credentials.h"
-#include "web/mqtt_service.h"
-#include "web/service_main.h"
-#include "web/terminal_input.h"
-#include "web/web_options.h"
+#include "webd/credential_commands.h"
+#include "webd/mqtt_service.h"
+#include "webd/service_main.h"
+#include "webd/terminal_input.h"
+#include "webd/web_options.h"
 
 #include <QGuiApplication>
 #include <QLocale>
@@ -35,14 +35,14 @@ void loadTranslation(QTranslator& translator)
 // One line of standard input; on a terminal after a prompt and without echo.
 std::optional<QByteArray> readPasswordLine(const QString& prompt)
 {
-    const bool terminal = web::stdinIsTerminal();
+    const bool terminal = webd::stdinIsTerminal();
     QTextStream err(stderr);
     if (terminal)
         err << prompt << Qt::flush;
     std::string line;
     bool read = false;
     {
-        const web::QuietInput quiet;
+        const webd::QuietInput quiet;
         read = bool(std::getline(std::cin, line));
     }
     if (terminal)
@@ -72,38 +72,38 @@ int main(int argc, char** argv)
     QTextStream out(stdout);
     QTextStream err(stderr);
     QCommandLineParser parser;
-    const web::ParsedWebCommandLine parsed = web::parseWebCommandLine(parser, QCoreApplication::arguments());
+    const webd::ParsedWebCommandLine parsed = webd::parseWebCommandLine(parser, QCoreApplication::arguments());
     if (parsed.helpAsked) {
         out << parser.helpText();
-        return web::kDone;
+        return webd::kDone;
     }
     if (parsed.versionAsked) {
         out << "vorfjp-web " << QCoreApplication::applicationVersion() << Qt::endl;
-        return web::kDone;
+        return webd::kDone;
     }
     if (!parsed.options) {
         err << "vorfjp-web: " << parsed.error << Qt::endl;
-        return web::kUsage;
+        return webd::kUsage;
     }
-    const web::WebOptions& options = *parsed.options;
-    const web::CredentialFiles files = web::defaultCredentialFiles();
+    const webd::WebOptions& options = *parsed.options;
+    const web::CredentialFiles files = webd::defaultCredentialFiles();
     if (options.setPassword || options.newTokenName || options.setMqttPassword)
         line::StopSignals::unblock();
     if (options.setPassword)
-        return web::setPasswordCommand(files.password, &readPasswordLine, web::stdinIsTerminal(), err);
+        return webd::setPasswordCommand(files.password, &readPasswordLine, webd::stdinIsTerminal(), err);
     if (options.newTokenName)
-        return web::newTokenCommand(files.tokens, *options.newTokenName, out, err);
+        return webd::newTokenCommand(files.tokens, *options.newTokenName, out, err);
     if (options.setMqttPassword)
-        return web::setMqttPasswordCommand(web::mqttPasswordFile(), &readPasswordLine, web::stdinIsTerminal(), err);
+        return webd::setMqttPasswordCommand(webd::mqttPasswordFile(), &readPasswordLine, webd::stdinIsTerminal(), err);
     const web::StoredPassword password = web::storedPassword(files.password);
     if (password.state == web::StoredPassword::Unusable) {
         err << "vorfjp-web: " << password.problem << Qt::endl;
-        return web::kConfig;
+        return webd::kConfig;
     }
     if (const std::optional<QString> refusal =
-            web::listenRefusal(options.listen, password.state == web::StoredPassword::Stored)) {
+            webd::listenRefusal(options.listen, password.state == web::StoredPassword::Stored)) {
         err << "vorfjp-web: " << *refusal << Qt::endl;
-        return web::kConfig;
+        return webd::kConfig;
     }
-    return web::runService(options);
+    return webd::runService(options);
 }

@@ -1,13 +1,16 @@
-#include "web/mqtt_service.h"
+#include "webd/mqtt_service.h"
 
 #include "web/credentials.h"
 #include "web/web_text.h"
+#include "webd/credential_commands.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
-namespace web {
+namespace webd {
+
+using web::WebText;
 
 namespace {
 
@@ -76,7 +79,7 @@ int setMqttPasswordCommand(const QString& path, const std::function<std::optiona
         err << "vorfjp-web: " << WebText::tr("The two passwords differ; nothing was stored.") << Qt::endl;
         return kDataError;
     }
-    if (const std::optional<QString> error = writePrivateFile(path, *password + '\n')) {
+    if (const std::optional<QString> error = web::writePrivateFile(path, *password + '\n')) {
         err << "vorfjp-web: " << *error << Qt::endl;
         return kCannotCreate;
     }
@@ -137,4 +140,4 @@ QJsonObject MqttService::brokerStatus() const
     return status;
 }
 
-} // namespace web
+} // namespace webd

@@ -2,12 +2,12 @@
 // vorfjp-web's line to a broker (--mqtt): the link, the board on it, and the broker's state for
 // /api/status and the terminal.
 #include "mqtt/broker_link.h"
-#include "web/board_mqtt.h"
-#include "web/web_options.h"
+#include "webd/board_mqtt.h"
+#include "webd/web_options.h"
 
 #include <QTextStream>
 
-namespace web {
+namespace webd {
 
 // The broker's password, kept as it is (the broker needs it so) in a file only the user can read:
 // $XDG_CONFIG_HOME/VorFJP/mqtt-password.
@@ -41,4 +41,4 @@ private:
     BoardMqtt m_board;
 };
 
-} // namespace web
+} // namespace webd

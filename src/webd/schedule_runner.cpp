@@ -1,4 +1,4 @@
-#include "web/schedule_runner.h"
+#include "webd/schedule_runner.h"
 
 #include "schedule/schedule_file.h"
 
@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-namespace web {
+namespace webd {
 
 namespace {
 
@@ -363,4 +363,4 @@ QJsonObject ScheduleRunner::status()
     return answer;
 }
 
-} // namespace web
+} // namespace webd

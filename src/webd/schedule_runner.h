@@ -23,7 +23,7 @@
 // "to": "1088"}}, "outcome": "sent", …}.
 #include "schedule/resolver.h"
 #include "schedule/schedule.h"
-#include "web/board_service.h"
+#include "webd/board_service.h"
 
 #include <QDateTime>
 #include <QJsonObject>
@@ -36,7 +36,7 @@
 #include <memory>
 #include <optional>
 
-namespace web {
+namespace webd {
 
 struct ScheduleRunnerSetup {
     QString contentPath;
@@ -118,4 +118,4 @@ private:
     QTimer m_clockCheck;
 };
 
-} // namespace web
+} // namespace webd

@@ -1,4 +1,4 @@
-#include "web/schedule_service.h"
+#include "webd/schedule_service.h"
 
 #include "board/content_edit.h"
 #include "board/operator_text.h"
@@ -11,7 +11,7 @@
 
 #include <variant>
 
-namespace web {
+namespace webd {
 
 namespace {
 
@@ -65,7 +65,7 @@ QString isoOf(const schedule::LocalClock& clock, qint64 ms)
     return clock.dateTimeOf(ms).toString(Qt::ISODate);
 }
 
-std::optional<QString> queryValue(const HttpFields& query, QByteArrayView name)
+std::optional<QString> queryValue(const web::HttpFields& query, QByteArrayView name)
 {
     for (const auto& [key, value] : query) {
         if (key == name)
@@ -177,7 +177,7 @@ ServiceAnswer ScheduleService::check(const QJsonObject& body)
                   {QStringLiteral("clashes"), clashesJson(result.clashes)}}};
 }
 
-ServiceAnswer ScheduleService::at(const HttpFields& query)
+ServiceAnswer ScheduleService::at(const web::HttpFields& query)
 {
     auto loaded = stored(m_setup.contentPath);
     if (auto* answer = std::get_if<ServiceAnswer>(&loaded))
@@ -206,7 +206,7 @@ ServiceAnswer ScheduleService::at(const HttpFields& query)
                   {QStringLiteral("next"), next ? QJsonValue(isoOf(resolver.clock(), *next)) : QJsonValue::Null}}};
 }
 
-ServiceAnswer ScheduleService::timeline(const HttpFields& query)
+ServiceAnswer ScheduleService::timeline(const web::HttpFields& query)
 {
     auto loaded = stored(m_setup.contentPath);
     if (auto* answer = std::get_if<ServiceAnswer>(&loaded))
@@ -265,4 +265,4 @@ QJsonObject ScheduleService::running() const
     return m_setup.running ? m_setup.running() : QJsonObject {};
 }
 
-} // namespace web
+} // namespace webd

@@ -20,15 +20,15 @@
 // repeated hour as schedule/local_time.h reads it), or one with an offset, "2026-12-19T20:00+08:00"
 // or "…Z"; "at" without a time is now. Times in answers carry the zone's offset at that moment.
 // "clashes": [{"rules": ["week", "extra"], "level": "weekly", "areas": ["rooms"]}].
-#include "web/board_service.h"
 #include "web/http_message.h"
+#include "webd/board_service.h"
 
 #include <QDateTime>
 #include <QString>
 
 #include <functional>
 
-namespace web {
+namespace webd {
 
 struct ScheduleServiceSetup {
     QString contentPath;
@@ -50,8 +50,8 @@ public:
     // who: the token's name or the page's session, for the history.
     ServiceAnswer store(const QJsonObject& body, const QString& who);
     ServiceAnswer check(const QJsonObject& body);
-    ServiceAnswer at(const HttpFields& query);
-    ServiceAnswer timeline(const HttpFields& query);
+    ServiceAnswer at(const web::HttpFields& query);
+    ServiceAnswer timeline(const web::HttpFields& query);
     ServiceAnswer history();
     // The runner's status; empty when the service runs none.
     QJsonObject running() const;
@@ -60,4 +60,4 @@ private:
     ScheduleServiceSetup m_setup;
 };
 
-} // namespace web
+} // namespace webd

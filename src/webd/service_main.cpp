@@ -1,5 +1,5 @@
 // vorfjp-web's serving: the board side over the board engine, behind the HTTP service.
-#include "web/service_main.h"
+#include "webd/service_main.h"
 
 #include "line/stop_signals.h"
 #include "page/page_files.h"
@@ -9,13 +9,14 @@
 #include "share/share_socket.h"
 #include "storage/content_location.h"
 #include "web/credentials.h"
-#include "web/engine_service.h"
 #include "web/tls_certificate.h"
-#include "web/mqtt_service.h"
-#include "web/schedule_runner.h"
-#include "web/schedule_service.h"
-#include "web/web_service.h"
 #include "web/web_text.h"
+#include "webd/credential_commands.h"
+#include "webd/engine_service.h"
+#include "webd/mqtt_service.h"
+#include "webd/schedule_runner.h"
+#include "webd/schedule_service.h"
+#include "webd/web_service.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -23,7 +24,9 @@
 
 #include <memory>
 
-namespace web {
+namespace webd {
+
+using web::WebText;
 
 namespace {
 
@@ -74,13 +77,13 @@ int runService(const WebOptions& options)
         return {raster::rasterizeWeatherText(text, *font.font), {}};
     };
     const Transport transport = transportOf(options);
-    LoadedCertificate certificate;
+    web::LoadedCertificate certificate;
     if (transport == Transport::GivenCertificate) {
-        certificate = loadCertificate(*options.tlsCertificate, *options.tlsKey);
+        certificate = web::loadCertificate(*options.tlsCertificate, *options.tlsKey);
     } else if (transport == Transport::SelfSigned) {
-        const CredentialFiles files = defaultCredentialFiles();
-        certificate = selfSignedCertificate(files.tlsCertificate, files.tlsKey, certificateNames(options),
-                                            QDateTime::currentDateTimeUtc());
+        const web::CredentialFiles files = defaultCredentialFiles();
+        certificate = web::selfSignedCertificate(files.tlsCertificate, files.tlsKey, certificateNames(options),
+                                                 QDateTime::currentDateTimeUtc());
     }
     if (transport != Transport::PlainHttp && !certificate.credentials) {
         err << "vorfjp-web: " << certificate.error << Qt::endl;
@@ -131,4 +134,4 @@ int runService(const WebOptions& options)
     return QCoreApplication::exec();
 }
 
-} // namespace web
+} // namespace webd

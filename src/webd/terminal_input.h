@@ -5,7 +5,7 @@
 //   if (stdinIsTerminal()) { const QuietInput quiet; std::getline(std::cin, line); }
 #include <memory>
 
-namespace web {
+namespace webd {
 
 bool stdinIsTerminal();
 
@@ -23,4 +23,4 @@ private:
     std::unique_ptr<Saved> m_saved;
 };
 
-} // namespace web
+} // namespace webd

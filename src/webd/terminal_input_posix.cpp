@@ -1,9 +1,9 @@
-#include "web/terminal_input.h"
+#include "webd/terminal_input.h"
 
 #include <termios.h>
 #include <unistd.h>
 
-namespace web {
+namespace webd {
 
 struct QuietInput::Saved {
     termios settings;
@@ -32,4 +32,4 @@ QuietInput::~QuietInput()
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &m_saved->settings);
 }
 
-} // namespace web
+} // namespace webd

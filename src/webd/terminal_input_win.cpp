@@ -1,8 +1,8 @@
-#include "web/terminal_input.h"
+#include "webd/terminal_input.h"
 
 #include <windows.h>
 
-namespace web {
+namespace webd {
 
 struct QuietInput::Saved {
     DWORD mode;
@@ -29,4 +29,4 @@ QuietInput::~QuietInput()
         ::SetConsoleMode(::GetStdHandle(STD_INPUT_HANDLE), m_saved->mode);
 }
 
-} // namespace web
+} // namespace webd

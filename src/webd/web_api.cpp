@@ -1,4 +1,4 @@
-#include "web/web_api.h"
+#include "webd/web_api.h"
 
 #include "board/command.h"
 
@@ -19,7 +19,7 @@
 
 Q_LOGGING_CATEGORY(lcWebApi, "vorfjp.web.api", QtInfoMsg)
 
-namespace web {
+namespace webd {
 
 using namespace std::chrono_literals;
 
@@ -102,7 +102,7 @@ ProblemText textOf(Problem problem)
 
 // Sent with every answer: no guessing of types, no framing by other sites, no referrer, and a
 // page that loads nothing from elsewhere.
-void addSecurityHeaders(HttpResponse& response)
+void addSecurityHeaders(web::HttpResponse& response)
 {
     response.headers += {
         {"X-Content-Type-Options", "nosniff"},
@@ -113,9 +113,9 @@ void addSecurityHeaders(HttpResponse& response)
     };
 }
 
-HttpResponse json(int status, const QJsonObject& body, const HttpFields& extraHeaders = {})
+web::HttpResponse json(int status, const QJsonObject& body, const web::HttpFields& extraHeaders = {})
 {
-    HttpResponse response;
+    web::HttpResponse response;
     response.status = status;
     response.body = QJsonDocument(body).toJson(QJsonDocument::Compact);
     response.headers = {{"Content-Type", "application/json; charset=utf-8"}, {"Cache-Control", "no-store"}};
@@ -124,7 +124,7 @@ HttpResponse json(int status, const QJsonObject& body, const HttpFields& extraHe
     return response;
 }
 
-HttpResponse failure(Problem problem, const QString& detail = QString(), const HttpFields& extraHeaders = {})
+web::HttpResponse failure(Problem problem, const QString& detail = QString(), const web::HttpFields& extraHeaders = {})
 {
     const ProblemText text = textOf(problem);
     QString message = QString::fromUtf16(text.message);
@@ -143,7 +143,7 @@ bool allows(QByteArrayView allow, QByteArrayView method)
     return std::any_of(listed.begin(), listed.end(), [method](const QByteArray& one) { return one.trimmed() == method; });
 }
 
-bool isJson(const HttpRequest& request)
+bool isJson(const web::HttpRequest& request)
 {
     const std::optional<QByteArray> type = request.header("Content-Type");
     if (!type)
@@ -263,12 +263,12 @@ std::optional<WebApi::Route> WebApi::routeOf(const QByteArray& path)
     return Route{Endpoint::Page, "GET, HEAD", false};
 }
 
-WebApi::WebApi(BoardService& board, const StaticFiles& files, const WebApiSettings& settings, QObject* parent)
+WebApi::WebApi(BoardService& board, const web::StaticFiles& files, const WebApiSettings& settings, QObject* parent)
     : QObject(parent),
       m_board(board),
       m_files(files),
       m_credentials(settings.credentials),
-      m_passwordRequired(storedPassword(settings.credentials.password).state != StoredPassword::None),
+      m_passwordRequired(web::storedPassword(settings.credentials.password).state != web::StoredPassword::None),
       m_sessions(settings.sessionLifetime, settings.clock),
       m_logins(settings.login, settings.clock),
       m_loginLimits(settings.login),
@@ -303,25 +303,25 @@ void WebApi::setScheduleService(ScheduleService* schedule)
     m_schedule = schedule;
 }
 
-HttpResponse WebApi::refusal(Refusal refusal)
+web::HttpResponse WebApi::refusal(web::Refusal refusal)
 {
     switch (refusal) {
-    case Refusal::BodyTooLarge:
-        return failure(Problem::TooLarge, QString::number(kMaxBodyBytes / 1024));
-    case Refusal::HeadersTooLarge:
-        return failure(Problem::HeadersTooLarge, QString::number(kMaxHeaderBytes / 1024));
-    case Refusal::Malformed:
+    case web::Refusal::BodyTooLarge:
+        return failure(Problem::TooLarge, QString::number(web::kMaxBodyBytes / 1024));
+    case web::Refusal::HeadersTooLarge:
+        return failure(Problem::HeadersTooLarge, QString::number(web::kMaxHeaderBytes / 1024));
+    case web::Refusal::Malformed:
         return failure(Problem::Malformed);
-    case Refusal::UnknownTransferCoding:
+    case web::Refusal::UnknownTransferCoding:
         return failure(Problem::UnknownTransferCoding);
     }
     Q_UNREACHABLE();
 }
 
-void WebApi::handle(const HttpRequest& request, const Answer& answer)
+void WebApi::handle(const web::HttpRequest& request, const Answer& answer)
 {
     // However the board side behaves, the request is answered once.
-    const Answer once = [answer, answered = std::make_shared<bool>(false)](HttpResponse response) {
+    const Answer once = [answer, answered = std::make_shared<bool>(false)](web::HttpResponse response) {
         if (!std::exchange(*answered, true))
             answer(std::move(response));
     };
@@ -353,7 +353,7 @@ void WebApi::handle(const HttpRequest& request, const Answer& answer)
     serve(route->endpoint, request, body, once);
 }
 
-HttpResponse WebApi::fromService(const ServiceAnswer& service) const
+web::HttpResponse WebApi::fromService(const ServiceAnswer& service) const
 {
     if (m_contentFolder.isEmpty())
         return json(service.httpStatus, service.body);
@@ -368,7 +368,7 @@ HttpResponse WebApi::fromService(const ServiceAnswer& service) const
     return json(service.httpStatus, named ? body.toObject() : service.body);
 }
 
-void WebApi::serve(Endpoint endpoint, const HttpRequest& request, const QJsonObject& body, const Answer& answer)
+void WebApi::serve(Endpoint endpoint, const web::HttpRequest& request, const QJsonObject& body, const Answer& answer)
 {
     switch (endpoint) {
     case Endpoint::Content:
@@ -403,7 +403,7 @@ void WebApi::serve(Endpoint endpoint, const HttpRequest& request, const QJsonObj
     }
 }
 
-void WebApi::serveSchedule(Endpoint endpoint, const HttpRequest& request, const QJsonObject& body, const Answer& answer)
+void WebApi::serveSchedule(Endpoint endpoint, const web::HttpRequest& request, const QJsonObject& body, const Answer& answer)
 {
     if (!m_schedule)
         return answer(failure(Problem::NotFound));
@@ -440,7 +440,7 @@ void WebApi::send(const QByteArray& command, const QJsonObject& body, const Answ
                  [this, answer](const ServiceAnswer& service) { answer(fromService(service)); });
 }
 
-void WebApi::login(const HttpRequest& request, const QJsonObject& body, const Answer& answer)
+void WebApi::login(const web::HttpRequest& request, const QJsonObject& body, const Answer& answer)
 {
     if (!m_passwordRequired)
         return answer(failure(Problem::NoPassword));
@@ -462,7 +462,7 @@ void WebApi::login(const HttpRequest& request, const QJsonObject& body, const An
     if (addressChecking || m_pendingLogins.size() >= std::max(1, m_loginLimits.maxChecks))
         return answer(failure(Problem::LoginsBusy, QString(), {{"Retry-After", "1"}}));
     const quint64 check = ++m_lastCheck;
-    m_pendingLogins.insert(check, {request.peer, request.secure, storedPassword(m_credentials.password).generation, answer});
+    m_pendingLogins.insert(check, {request.peer, request.secure, web::storedPassword(m_credentials.password).generation, answer});
     m_hashing.start([this, check, path = m_credentials.password, typed = password.toString().toUtf8(),
                      matches = m_passwordCheck] {
         const bool matched = matches(path, typed);
@@ -484,13 +484,13 @@ void WebApi::loginChecked(quint64 check, bool matched)
                        [answer = pending.answer] { answer(failure(Problem::WrongPassword)); });
 }
 
-bool WebApi::hostAccepted(const HttpRequest& request) const
+bool WebApi::hostAccepted(const web::HttpRequest& request) const
 {
     const std::optional<QByteArray> host = request.header("Host");
     return host && m_hosts.contains(host->toLower());
 }
 
-bool WebApi::originForeign(const HttpRequest& request) const
+bool WebApi::originForeign(const web::HttpRequest& request) const
 {
     if (const std::optional<QByteArray> origin = request.header("Origin")) {
         const QByteArray site = origin->toLower();
@@ -505,42 +505,42 @@ bool WebApi::originForeign(const HttpRequest& request) const
     return fetchSite && fetchSite->toLower() == "cross-site";
 }
 
-bool WebApi::authorized(const HttpRequest& request)
+bool WebApi::authorized(const web::HttpRequest& request)
 {
     if (const std::optional<QByteArray> authorization = request.header("Authorization")) {
         constexpr QByteArrayView kBearer = "bearer ";
         if (authorization->size() > kBearer.size()
             && QByteArrayView(*authorization).first(kBearer.size()).compare(kBearer, Qt::CaseInsensitive) == 0
-            && tokenMatches(m_credentials.tokens, authorization->mid(kBearer.size()).trimmed()))
+            && web::tokenMatches(m_credentials.tokens, authorization->mid(kBearer.size()).trimmed()))
             return true;
     }
     const std::optional<QByteArray> session = request.cookie(kSessionCookie);
-    return session && m_sessions.isOpen(*session, storedPassword(m_credentials.password).generation);
+    return session && m_sessions.isOpen(*session, web::storedPassword(m_credentials.password).generation);
 }
 
-QString WebApi::requester(const HttpRequest& request)
+QString WebApi::requester(const web::HttpRequest& request)
 {
     if (const std::optional<QByteArray> authorization = request.header("Authorization")) {
         constexpr QByteArrayView kBearer = "bearer ";
         if (authorization->size() > kBearer.size()
             && QByteArrayView(*authorization).first(kBearer.size()).compare(kBearer, Qt::CaseInsensitive) == 0) {
-            if (const std::optional<QString> name = tokenName(m_credentials.tokens, authorization->mid(kBearer.size()).trimmed()))
+            if (const std::optional<QString> name = web::tokenName(m_credentials.tokens, authorization->mid(kBearer.size()).trimmed()))
                 return QStringLiteral("token ") + *name;
         }
     }
     if (const std::optional<QByteArray> session = request.cookie(kSessionCookie);
-        session && m_sessions.isOpen(*session, storedPassword(m_credentials.password).generation))
+        session && m_sessions.isOpen(*session, web::storedPassword(m_credentials.password).generation))
         return QStringLiteral("page session");
     return QStringLiteral("no login");
 }
 
-HttpResponse WebApi::page(const HttpRequest& request) const
+web::HttpResponse WebApi::page(const web::HttpRequest& request) const
 {
     const std::optional<QString> path = pagePath(request.path);
-    const std::optional<StaticFile> file = path ? m_files.file(*path) : std::nullopt;
+    const std::optional<web::StaticFile> file = path ? m_files.file(*path) : std::nullopt;
     if (!file)
         return failure(Problem::NotFound);
-    HttpResponse response;
+    web::HttpResponse response;
     response.status = 200;
     response.body = file->bytes;
     response.headers = {{"Content-Type", file->contentType}, {"Cache-Control", "no-cache"}};
@@ -548,4 +548,4 @@ HttpResponse WebApi::page(const HttpRequest& request) const
     return response;
 }
 
-} // namespace web
+} // namespace webd

@@ -27,12 +27,13 @@
 //                              logins-busy beyond them), so that the rest is answered meanwhile
 //   POST /api/logout           ends the cookie's session (no login needed)
 //   GET  anything else         a file of the page (no login needed); "/" is "/index.html"
-#include "web/board_service.h"
 #include "web/credentials.h"
 #include "web/http_message.h"
-#include "web/schedule_service.h"
 #include "web/sessions.h"
 #include "web/static_files.h"
+#include "webd/credential_commands.h"
+#include "webd/board_service.h"
+#include "webd/schedule_service.h"
 
 #include <QHash>
 #include <QObject>
@@ -42,15 +43,15 @@
 
 #include <functional>
 
-namespace web {
+namespace webd {
 
 struct WebApiSettings {
-    CredentialFiles credentials = defaultCredentialFiles();
+    web::CredentialFiles credentials = defaultCredentialFiles();
     std::chrono::seconds sessionLifetime = std::chrono::hours(12);
-    LoginLimits login;
-    Clock clock = &steadyMilliseconds;
+    web::LoginLimits login;
+    web::Clock clock = &web::steadyMilliseconds;
     // Checks a login's password against the password file; runs on the thread pool.
-    std::function<bool(const QString& passwordFile, QByteArrayView password)> passwordCheck = &passwordMatches;
+    std::function<bool(const QString& passwordFile, QByteArrayView password)> passwordCheck = &web::passwordMatches;
     // The content file: answers name it, and every file beside it, by its file name only, so
     // that no client learns where it lies; the log gets the whole message.
     QString contentPath;
@@ -60,10 +61,10 @@ class WebApi : public QObject {
     Q_OBJECT
 public:
     // Answers one request exactly once, at once or later.
-    using Answer = std::function<void(HttpResponse)>;
+    using Answer = std::function<void(web::HttpResponse)>;
 
     // Whether a login is needed is decided here, once: it is when a password is stored now.
-    WebApi(BoardService& board, const StaticFiles& files, const WebApiSettings& settings, QObject* parent = nullptr);
+    WebApi(BoardService& board, const web::StaticFiles& files, const WebApiSettings& settings, QObject* parent = nullptr);
     ~WebApi() override; // waits for a password check under way; the ones waiting are dropped
 
     // The Host header values this service answers to, such as "127.0.0.1:8417" or "board.lan"
@@ -73,27 +74,27 @@ public:
     // Where the schedule endpoints go; until one is set they are not found (404).
     void setScheduleService(ScheduleService* schedule);
 
-    void handle(const HttpRequest& request, const Answer& answer);
+    void handle(const web::HttpRequest& request, const Answer& answer);
     // The answer to a request the HTTP server refused itself.
-    static HttpResponse refusal(Refusal refusal);
+    static web::HttpResponse refusal(web::Refusal refusal);
 
 private:
     enum class Endpoint;
     struct Route;
     static std::optional<Route> routeOf(const QByteArray& path);
 
-    bool hostAccepted(const HttpRequest& request) const;
-    bool originForeign(const HttpRequest& request) const;
-    bool authorized(const HttpRequest& request);
+    bool hostAccepted(const web::HttpRequest& request) const;
+    bool originForeign(const web::HttpRequest& request) const;
+    bool authorized(const web::HttpRequest& request);
     // Who makes the request, for the history: "token NAME", "page session" or "no login".
-    QString requester(const HttpRequest& request);
-    void serveSchedule(Endpoint endpoint, const HttpRequest& request, const QJsonObject& body, const Answer& answer);
-    void serve(Endpoint endpoint, const HttpRequest& request, const QJsonObject& body, const Answer& answer);
-    void login(const HttpRequest& request, const QJsonObject& body, const Answer& answer);
+    QString requester(const web::HttpRequest& request);
+    void serveSchedule(Endpoint endpoint, const web::HttpRequest& request, const QJsonObject& body, const Answer& answer);
+    void serve(Endpoint endpoint, const web::HttpRequest& request, const QJsonObject& body, const Answer& answer);
+    void login(const web::HttpRequest& request, const QJsonObject& body, const Answer& answer);
     void loginChecked(quint64 check, bool matched);
-    HttpResponse fromService(const ServiceAnswer& service) const;
+    web::HttpResponse fromService(const ServiceAnswer& service) const;
     void send(const QByteArray& command, const QJsonObject& body, const Answer& answer);
-    HttpResponse page(const HttpRequest& request) const;
+    web::HttpResponse page(const web::HttpRequest& request) const;
 
     struct PendingLogin {
         QHostAddress peer;
@@ -103,12 +104,12 @@ private:
     };
 
     BoardService& m_board;
-    const StaticFiles& m_files;
-    CredentialFiles m_credentials;
+    const web::StaticFiles& m_files;
+    web::CredentialFiles m_credentials;
     bool m_passwordRequired;
-    Sessions m_sessions;
-    LoginLimiter m_logins;
-    LoginLimits m_loginLimits;
+    web::Sessions m_sessions;
+    web::LoginLimiter m_logins;
+    web::LoginLimits m_loginLimits;
     std::function<bool(const QString&, QByteArrayView)> m_passwordCheck;
     QString m_contentFolder; // absolute, with its final "/"
     QSet<QByteArray> m_hosts; // lower case
@@ -119,4 +120,4 @@ private:
     QThreadPool m_hashing;
 };
 
-} // namespace web
+} // namespace webd

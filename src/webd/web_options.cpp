@@ -1,4 +1,4 @@
-#include "web/web_options.h"
+#include "webd/web_options.h"
 
 #include "protocol/device_number.h"
 #include "web/web_text.h"
@@ -7,7 +7,9 @@
 #include <QRegularExpression>
 #include <QSysInfo>
 
-namespace web {
+namespace webd {
+
+using web::WebText;
 
 namespace {
 
@@ -297,4 +299,4 @@ QStringList acceptedHosts(const ListenAddress& listen, quint16 boundPort, const 
     return hosts;
 }
 
-} // namespace web
+} // namespace webd

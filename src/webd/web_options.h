@@ -16,7 +16,7 @@
 
 #include <optional>
 
-namespace web {
+namespace webd {
 
 // Exit statuses, after sysexits.h as vorfjp-send uses them; spelt out, as Windows has no such
 // header and scripts on both systems see the same numbers.
@@ -92,4 +92,4 @@ std::optional<QString> listenRefusal(const ListenAddress& listen, bool passwordS
 // name given without one, also bare (for a proxy in front on the default port).
 QStringList acceptedHosts(const ListenAddress& listen, quint16 boundPort, const QStringList& allowHosts);
 
-} // namespace web
+} // namespace webd

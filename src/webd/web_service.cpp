@@ -1,17 +1,19 @@
-#include "web/web_service.h"
+#include "webd/web_service.h"
 
 #include "web/web_text.h"
 
-namespace web {
+namespace webd {
 
-WebService::WebService(BoardService& board, const StaticFiles& files, const WebServiceSettings& settings,
+using web::WebText;
+
+WebService::WebService(BoardService& board, const web::StaticFiles& files, const WebServiceSettings& settings,
                        QObject* parent)
     : QObject(parent),
       m_api(board, files, settings.api),
       m_server(
           settings.limits,
-          [this](const HttpRequest& request, const HttpResponder& responder) {
-              m_api.handle(request, [responder](HttpResponse response) { responder.respond(std::move(response)); });
+          [this](const web::HttpRequest& request, const web::HttpResponder& responder) {
+              m_api.handle(request, [responder](web::HttpResponse response) { responder.respond(std::move(response)); });
           },
           &WebApi::refusal)
 {
@@ -20,7 +22,7 @@ WebService::WebService(BoardService& board, const StaticFiles& files, const WebS
 }
 
 std::optional<QString> WebService::listen(const ListenAddress& listen, const QStringList& allowHosts,
-                                          const std::optional<TlsCredentials>& tls)
+                                          const std::optional<web::TlsCredentials>& tls)
 {
     if (const std::optional<QString> refusal = listenRefusal(listen, m_api.passwordRequired()))
         return refusal;
@@ -48,4 +50,4 @@ bool WebService::passwordRequired() const
     return m_api.passwordRequired();
 }
 
-} // namespace web
+} // namespace webd

@@ -2,9 +2,9 @@
 // A main window loaded from a content file written for the test, with the per-user settings
 // store redirected to a private folder so that no test touches the real port choice.
 #include "app/main_form.h"
-#include "message_box_watcher.h"
-#include "content_file_bytes.h"
+#include "support/content_file_bytes.h"
 #include "support/files.h"
+#include "support/message_box_watcher.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The real program started as the operator starts it: one instance at a time, and a start-up
 // that cannot load its board content file ends with a message instead of a window.
-#include "content_file_bytes.h"
-#include "x_display.h"
+#include "support/content_file_bytes.h"
+#include "support/x_display.h"
 
 #include <QDir>
 #include <QFile>

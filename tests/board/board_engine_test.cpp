@@ -5,7 +5,7 @@
 #include "board/link_port.h"
 #include "board/operator_text.h"
 
-#include "board_line.h"
+#include "support/board_line.h"
 #include "support/hex.h"
 #include "support/pty_pair.h"
 

@@ -6,7 +6,7 @@
 #include "board/session.h"
 #include "board/shared_port.h"
 
-#include "board_line.h"
+#include "support/board_line.h"
 #include "support/files.h"
 #include "support/pty_pair.h"
 

@@ -3,10 +3,10 @@
 // and its absence, and each failure with its exit status and its reason.
 #include "serial/port_list.h"
 #include "support/device_servers.h"
-#include "send_process.h"
-#include "send_table.h"
+#include "support/send_process.h"
+#include "support/send_table.h"
 
-#include "board_line.h"
+#include "support/board_line.h"
 #include "support/hex.h"
 #include "support/pty_pair.h"
 

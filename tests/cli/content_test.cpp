@@ -1,10 +1,10 @@
 // vorfjp-send show and set as scripts use them: the JSON round trip that leaves a file byte for
 // byte as it was, changes that touch only their own characters, every kind of bad value refused
 // with the file untouched, and a change sent in the same call.
-#include "send_process.h"
+#include "support/send_process.h"
 
-#include "../app/content_file_bytes.h"
-#include "board_line.h"
+#include "support/board_line.h"
+#include "support/content_file_bytes.h"
 #include "support/files.h"
 #include "support/hex.h"
 #include "support/pty_pair.h"

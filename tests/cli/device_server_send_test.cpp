@@ -2,12 +2,12 @@
 // each opening the device server, sending one frame and going. Every session that ends with
 // status 0 has put its frame on the line; a server that takes the connection without a serial
 // device behind it ends the run with status 74.
-#include "board_line.h"
-#include "send_process.h"
-#include "send_table.h"
+#include "support/board_line.h"
 #include "support/device_servers.h"
 #include "support/hex.h"
 #include "support/pty_pair.h"
+#include "support/send_process.h"
+#include "support/send_table.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,7 +1,7 @@
 // Only a weather run brings in the GUI library, through the drawing module beside the program;
 // every other run starts without it, and a sender whose module is gone still sends everything
 // else and says what is missing for the weather.
-#include "send_process.h"
+#include "support/send_process.h"
 
 #include <QDir>
 #include <QFile>

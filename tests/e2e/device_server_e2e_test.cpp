@@ -1,11 +1,11 @@
 // The window driven against the virtual board behind ser2net's RFC 2217
 // accepter, and against device servers that fail, all on loopback.
 
-#include "../app/content_file_bytes.h"
-#include "../app/message_box_watcher.h"
 #include "app/main_form.h"
 #include "app/status_lamp.h"
+#include "support/content_file_bytes.h"
 #include "support/device_servers.h"
+#include "support/message_box_watcher.h"
 
 #include <QComboBox>
 #include <QFile>

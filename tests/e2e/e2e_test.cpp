@@ -1,8 +1,8 @@
 // The program against a board on a real serial line (a pseudo-terminal pair): what each button
 // puts on the line, byte for byte, what the content file holds afterwards, and how the program
 // copes with replies, garbage and a board that goes away.
-#include "board_fixture.h"
-#include "send_table.h"
+#include "support/board_fixture.h"
+#include "support/send_table.h"
 
 #include <QComboBox>
 #include <QDir>

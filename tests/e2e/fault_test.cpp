@@ -2,7 +2,7 @@
 // program holds, a content file that cannot be written, markup where plain text is due and a
 // machine without a weather font. In each the operator is told what happened and what to do, the
 // program carries on, and nothing that was on disk is lost.
-#include "board_fixture.h"
+#include "support/board_fixture.h"
 
 #include "raster/weather_font.h"
 

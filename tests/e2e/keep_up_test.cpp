@@ -2,8 +2,8 @@
 // the window without a click and goes out with the next send; an edit the operator typed
 // survives another writer's change; and the window's sends and a script's changes, running at
 // once, lose nothing.
-#include "board_fixture.h"
-#include "send_process.h"
+#include "support/board_fixture.h"
+#include "support/send_process.h"
 
 #include "app/name_label.h"
 

@@ -1,8 +1,8 @@
 // vorfjp-send while the window runs: when the window holds the port asked for, the frames go
 // out through the window's open port and the window shows nothing of it; otherwise vorfjp-send
 // opens the port itself.
-#include "board_fixture.h"
-#include "send_process.h"
+#include "support/board_fixture.h"
+#include "support/send_process.h"
 
 #include "protocol/stream_decoder.h"
 

@@ -2,10 +2,10 @@
 // pseudo-terminal to `boardsim --headless` thousands of times. Every frame must arrive whole and
 // unchanged, the receive buffer must be empty after every event, and the program's memory must
 // settle instead of growing with the number of sends.
-#include "../app/message_box_watcher.h"
 #include "app/main_form.h"
 #include "protocol/clock.h"
 #include "serial/vor_ms_comm.h"
+#include "support/message_box_watcher.h"
 
 #include <QComboBox>
 #include <QDir>

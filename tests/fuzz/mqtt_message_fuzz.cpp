@@ -6,8 +6,8 @@
 // failure with a problem and a message; the content is changed only by a set that was not
 // retained, and only a command that was not retained is sent; nothing else is published but the
 // state, the availability and the device.
-#include "board_double.h"
-#include "web/board_mqtt.h"
+#include "support/board_double.h"
+#include "webd/board_mqtt.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QJsonObject before = board.currentContent();
     QList<QPair<QString, QByteArray>> results;
     bool other = false;
-    web::BoardMqtt topics(board, {QStringLiteral("fuzz-255"), kBase, QStringLiteral("fuzz"), QStringLiteral("1"), {}},
+    webd::BoardMqtt topics(board, {QStringLiteral("fuzz-255"), kBase, QStringLiteral("fuzz"), QStringLiteral("1"), {}},
                           [&](const QString& to, const QByteArray& bytes, bool retain) {
                               if (to == kBase + QStringLiteral("/result")) {
                                   if (retain)

@@ -4,9 +4,9 @@
 // Whatever comes in: exactly one answer, a status from 200 to 599 with the security headers, a
 // failure body of the documented shape, and the board side changed or asked to send only by a
 // request that carried the token.
-#include "board_double.h"
+#include "support/board_double.h"
 #include "web/credentials.h"
-#include "web/web_api.h"
+#include "webd/web_api.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -105,11 +105,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     webtest::BoardDouble board;
     const QJsonObject before = board.currentContent();
     web::NoStaticFiles page;
-    web::WebApiSettings settings;
+    webd::WebApiSettings settings;
     settings.credentials = setup.files;
     settings.login.firstDelay = std::chrono::milliseconds(0);
     settings.login.maxDelay = std::chrono::milliseconds(0);
-    web::WebApi api(board, page, settings);
+    webd::WebApi api(board, page, settings);
     api.setAcceptedHosts({QStringLiteral("127.0.0.1:8417"), QStringLiteral("localhost:8417")});
 
     QList<web::HttpResponse> answers;

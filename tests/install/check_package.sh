@@ -2,12 +2,10 @@
 # Builds the Debian package from a build tree into a temporary folder and checks it as a
 # distribution would: lintian without errors, the menu and software-centre entries valid, every
 # file of an installation in the package, and the dependencies the programs need at run time.
-#   check_package.sh <build folder> <source folder> [web]
-# "web": the build has vorfjp-web, which the package must hold with its unit and manual page.
+#   check_package.sh <build folder> <source folder>
 set -euo pipefail
 build="$1"
 source="$2"
-web="${3:-}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -59,20 +57,18 @@ for path in \
   grep -qxF "$path" "$work/contents" || fail "package lacks $path"
 done
 if grep -qx '/usr/bin/boardsim' "$work/contents"; then fail "package puts a generic boardsim into the path"; fi
-if [ "$web" = web ]; then
-  for path in \
-    /usr/bin/vorfjp-web \
-    /usr/lib/systemd/user/vorfjp-web.service \
-    /usr/share/man/man1/vorfjp-web.1.gz \
-    /usr/share/vorfjp/translations/vorfjp-web_zh_CN.qm; do
-    grep -qxF "$path" "$work/contents" || fail "package lacks $path"
-  done
-  dpkg-deb -f "$deb" Description | grep -q 'vorfjp-web' || fail "the description does not mention vorfjp-web"
-  depends_web="$(dpkg-deb -f "$deb" Depends)"
-  for needed in libmicrohttpd12 libsodium23 libmosquitto1; do
-    [[ "$depends_web" == *"$needed"* ]] || fail "Depends lacks $needed: $depends_web"
-  done
-fi
+for path in \
+  /usr/bin/vorfjp-web \
+  /usr/lib/systemd/user/vorfjp-web.service \
+  /usr/share/man/man1/vorfjp-web.1.gz \
+  /usr/share/vorfjp/translations/vorfjp-web_zh_CN.qm; do
+  grep -qxF "$path" "$work/contents" || fail "package lacks $path"
+done
+dpkg-deb -f "$deb" Description | grep -q 'vorfjp-web' || fail "the description does not mention vorfjp-web"
+depends_web="$(dpkg-deb -f "$deb" Depends)"
+for needed in libmicrohttpd12 libsodium23 libmosquitto1; do
+  [[ "$depends_web" == *"$needed"* ]] || fail "Depends lacks $needed: $depends_web"
+done
 
 depends="$(dpkg-deb -f "$deb" Depends)"
 for needed in libqt6widgets6 libqt6serialport6 qt6-qpa-plugins; do

@@ -7,7 +7,7 @@
 #include "app/window_font.h"
 #include "storage/content_file.h"
 #include "support/pty_pair.h"
-#include "x_display.h"
+#include "support/x_display.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,7 +41,7 @@ protected:
 
 TEST_F(Installed, HoldsEveryFileOfAnInstallation)
 {
-    QStringList files{
+    const QStringList files{
         QStringLiteral("bin/vorfjp"),
         QStringLiteral("bin/vorfjp-boardsim"),
         QStringLiteral("bin/vorfjp-send"),
@@ -58,12 +58,11 @@ TEST_F(Installed, HoldsEveryFileOfAnInstallation)
         QStringLiteral("share/doc/vorfjp/copyright"),
         QStringLiteral("share/doc/vorfjp/changelog.gz"),
         QStringLiteral("share/doc/vorfjp/examples/60-vorfjp-board.rules"),
+        QStringLiteral("bin/vorfjp-web"),
+        QStringLiteral("lib/systemd/user/vorfjp-web.service"),
+        QStringLiteral("share/man/man1/vorfjp-web.1.gz"),
+        QStringLiteral("share/vorfjp/translations/vorfjp-web_zh_CN.qm"),
     };
-#ifdef VORFJP_WEB_PROGRAM
-    files << QStringLiteral("bin/vorfjp-web") << QStringLiteral("lib/systemd/user/vorfjp-web.service")
-          << QStringLiteral("share/man/man1/vorfjp-web.1.gz")
-          << QStringLiteral("share/vorfjp/translations/vorfjp-web_zh_CN.qm");
-#endif
     for (const QString& relative : files)
         EXPECT_TRUE(QFileInfo(tree.file(relative)).isFile()) << relative.toStdString();
     for (const QString& program : {QStringLiteral("bin/vorfjp"), QStringLiteral("bin/vorfjp-boardsim")})

@@ -3,7 +3,7 @@
 #include "link/board_link.h"
 #include "protocol/connection_test.h"
 
-#include "board_line.h"
+#include "support/board_line.h"
 #include "support/hex.h"
 #include "support/pty_pair.h"
 

@@ -2,10 +2,10 @@
 // pseudo-terminal, and a client playing Home Assistant. Discovery, a value set and sent, refusals,
 // a retained command, the broker going away and back, a wrong password and a killed service.
 #include "mqtt_client.h"
-#include "send_table.h"
 #include "support/device_servers.h"
 #include "support/files.h"
 #include "support/hex.h"
+#include "support/send_table.h"
 
 #include <QJsonArray>
 #include <QProcess>

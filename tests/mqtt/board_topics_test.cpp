@@ -1,7 +1,7 @@
 // The board's topics without a broker: what each message leads to, on a board side that records
 // what it is asked.
-#include "board_double.h"
-#include "web/board_mqtt.h"
+#include "support/board_double.h"
+#include "webd/board_mqtt.h"
 
 #include <QJsonDocument>
 
@@ -42,7 +42,7 @@ protected:
     }
 
     webtest::BoardDouble board;
-    web::BoardMqtt topics;
+    webd::BoardMqtt topics;
     QList<Published> published;
 };
 
@@ -99,9 +99,9 @@ TEST_F(BoardTopics, HomeAssistantComingOnlineGetsTheDeviceAgain)
 
 TEST(BoardId, IsTheNameInLowerCaseWithTheDeviceNumber)
 {
-    EXPECT_EQ(web::mqttBoardId(QStringLiteral("Lobby.East"), 3), QStringLiteral("lobby_east-3"));
-    EXPECT_EQ(web::mqttBoardId(QStringLiteral("大堂 1/#"), 255), QStringLiteral("___1__-255"));
-    EXPECT_EQ(web::defaultMqttBase(web::mqttBoardId(QStringLiteral("ab-c_9"), 0)), QStringLiteral("vorfjp/ab-c_9-0"));
+    EXPECT_EQ(webd::mqttBoardId(QStringLiteral("Lobby.East"), 3), QStringLiteral("lobby_east-3"));
+    EXPECT_EQ(webd::mqttBoardId(QStringLiteral("大堂 1/#"), 255), QStringLiteral("___1__-255"));
+    EXPECT_EQ(webd::defaultMqttBase(webd::mqttBoardId(QStringLiteral("ab-c_9"), 0)), QStringLiteral("vorfjp/ab-c_9-0"));
 }
 
 } // namespace

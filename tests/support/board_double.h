@@ -2,7 +2,7 @@
 // A board side for testing the HTTP layer: it keeps a small content, checks changes to it the
 // way the real one answers (422 with an error per field, nothing written), records every call,
 // and holds each send until the test finishes it, as the real queue answers later.
-#include "web/board_service.h"
+#include "webd/board_service.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -14,12 +14,12 @@
 
 namespace webtest {
 
-class BoardDouble : public web::BoardService {
+class BoardDouble : public webd::BoardService {
 public:
     struct Send {
         QString command;
         std::optional<int> device;
-        std::function<void(web::ServiceAnswer)> done;
+        std::function<void(webd::ServiceAnswer)> done;
     };
 
     BoardDouble()
@@ -30,14 +30,14 @@ public:
         m_content = {{QStringLiteral("rooms"), rooms}, {QStringLiteral("weatherText"), QStringLiteral("晴")}};
     }
 
-    web::ServiceAnswer content() override
+    webd::ServiceAnswer content() override
     {
         ++contentCalls;
         return {200, m_content};
     }
 
     // "rooms": ten strings of at most four digits; "weatherText": a string. Anything else is refused.
-    web::ServiceAnswer patchContent(const QJsonObject& changes) override
+    webd::ServiceAnswer patchContent(const QJsonObject& changes) override
     {
         ++patchCalls;
         QJsonObject errors;
@@ -68,13 +68,13 @@ public:
         return {200, m_content};
     }
 
-    web::ServiceAnswer preview(const QJsonObject& draft) override
+    webd::ServiceAnswer preview(const QJsonObject& draft) override
     {
         ++previewCalls;
         return {200, {{QStringLiteral("draft"), draft}}};
     }
 
-    void send(const QString& command, std::optional<int> device, std::function<void(web::ServiceAnswer)> done) override
+    void send(const QString& command, std::optional<int> device, std::function<void(webd::ServiceAnswer)> done) override
     {
         sends.append({command, device, std::move(done)});
     }
@@ -86,7 +86,7 @@ public:
     }
 
     // Answers the oldest send still waiting.
-    void finishSend(const web::ServiceAnswer& answer)
+    void finishSend(const webd::ServiceAnswer& answer)
     {
         const Send send = sends.takeFirst();
         send.done(answer);

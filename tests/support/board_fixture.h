@@ -2,13 +2,13 @@
 // A shown main window whose port field points at one end of a pseudo-terminal pair, with the
 // board's end of the line read by the test, the content file written for the test, the settings
 // store redirected to a private folder and every message box recorded and closed.
-#include "board_line.h"
+#include "support/board_line.h"
+#include "support/content_file_bytes.h"
 #include "support/files.h"
 #include "support/hex.h"
+#include "support/message_box_watcher.h"
 #include "support/pty_pair.h"
 
-#include "../app/content_file_bytes.h"
-#include "../app/message_box_watcher.h"
 #include "app/main_form.h"
 #include "app/status_lamp.h"
 #include "serial/vor_ms_comm.h"

@@ -1,4 +1,4 @@
-#include "board_line.h"
+#include "support/board_line.h"
 
 #include <QTest>
 

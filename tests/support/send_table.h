@@ -2,7 +2,7 @@
 // What each command puts on the line for a given content file and device number, with the
 // bytes given by the board's documentation. The window's buttons and vorfjp-send --dry-run are
 // both checked against these rows.
-#include "../app/content_file_bytes.h"
+#include "support/content_file_bytes.h"
 
 #include <QByteArray>
 

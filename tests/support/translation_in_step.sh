@@ -13,7 +13,7 @@ cp "$ts" "$work/copy.ts"
 # Each message's source and translation lines, so a failure names the text.
 stale="$(grep -B1 -E '<translation type="(unfinished|vanished|obsolete)"' "$work/copy.ts" | grep '<source>' || true)"
 if [ -n "$stale" ]; then
-  echo "translation out of step with the sources; run the lupdate target of its program (vorfjp-send_lupdate, vorfjp_web_lupdate) and translate:" >&2
+  echo "translation out of step with the sources; run the lupdate target of its program (vorfjp-send_lupdate, vorfjp-web_lupdate) and translate:" >&2
   echo "$stale" >&2
   exit 1
 fi

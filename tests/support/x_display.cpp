@@ -1,4 +1,4 @@
-#include "x_display.h"
+#include "support/x_display.h"
 
 #include <QStandardPaths>
 

@@ -2,17 +2,17 @@
 // virtual board on a pseudo-terminal: the bytes of every send, the content's checks and lock,
 // the queue, the weather pause that holds up no other answer, the port it lets go of, and the
 // window's port when the window holds it.
-#include "board_fixture.h"
-#include "send_table.h"
+#include "support/board_fixture.h"
 #include "support/device_servers.h"
 #include "support/files.h"
 #include "support/hex.h"
 #include "support/pty_pair.h"
+#include "support/send_table.h"
 #include "web_clients.h"
 
 #include "serial/vor_ms_comm.h"
-#include "web/credentials.h"
 #include "web/tls_certificate.h"
+#include "webd/credential_commands.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -287,7 +287,7 @@ TEST(ServiceStart, RefusesAPasswordFileWithoutAPassword)
     ASSERT_TRUE(dir.isValid());
     const QString content = dir.filePath(QStringLiteral("VorFjp.ini"));
     testsupport::writeFile(content, apptest::RecordPieces().fileBytes());
-    const QString passwordFile = web::defaultCredentialFiles().password;
+    const QString passwordFile = webd::defaultCredentialFiles().password;
     ASSERT_TRUE(QDir().mkpath(QFileInfo(passwordFile).absolutePath()));
     for (const QByteArray& stored : {QByteArray(), QByteArray("\n"), QByteArray("Zimmer 12 frei\n"),
                                      QByteArray("$argon2id$v=19$m=65536,t=2,p=1$cut\n")}) {

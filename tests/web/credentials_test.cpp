@@ -1,9 +1,9 @@
 // The password and token files, and the two commands that write them: only hashes on disk, only
 // the user may read them, and every way in that should fail does.
-#include "web/credential_commands.h"
 #include "web/credentials.h"
 #include "web/tls_certificate.h"
-#include "web/web_options.h"
+#include "webd/credential_commands.h"
+#include "webd/web_options.h"
 
 #include <QDir>
 #include <QFile>
@@ -206,7 +206,7 @@ TEST_F(CredentialsTest, BadTokenNamesAndUnwritableFilesAreRefused)
 }
 
 // A reader that hands out the given lines, then the end of input.
-web::LineReader lines(const QList<QByteArray>& given)
+webd::LineReader lines(const QList<QByteArray>& given)
 {
     return [given, next = std::make_shared<qsizetype>(0)](const QString&) -> std::optional<QByteArray> {
         if (*next >= given.size())
@@ -225,22 +225,22 @@ TEST_F(CredentialsTest, SetPasswordStoresOneLineAndRefusesNoneEmptyOrMistyped)
         bool askTwice;
         int status;
     } refused[] = {
-        {"no input", {}, false, web::kDataError},
-        {"an empty line", {QByteArray()}, false, web::kDataError},
-        {"only a carriage return", {QByteArray("\r")}, false, web::kDataError},
-        {"two that differ", {QByteArray("one"), QByteArray("two")}, true, web::kDataError},
-        {"the second missing", {QByteArray("one")}, true, web::kDataError},
+        {"no input", {}, false, webd::kDataError},
+        {"an empty line", {QByteArray()}, false, webd::kDataError},
+        {"only a carriage return", {QByteArray("\r")}, false, webd::kDataError},
+        {"two that differ", {QByteArray("one"), QByteArray("two")}, true, webd::kDataError},
+        {"the second missing", {QByteArray("one")}, true, webd::kDataError},
     };
     for (const auto& row : refused) {
         SCOPED_TRACE(row.what);
-        EXPECT_EQ(web::setPasswordCommand(passwordPath, lines(row.input), row.askTwice, err), row.status);
+        EXPECT_EQ(webd::setPasswordCommand(passwordPath, lines(row.input), row.askTwice, err), row.status);
         EXPECT_FALSE(QFileInfo::exists(passwordPath));
     }
 
-    EXPECT_EQ(web::setPasswordCommand(passwordPath, lines({QByteArray("Zimmer 12 frei\r")}), false, err), web::kDone);
+    EXPECT_EQ(webd::setPasswordCommand(passwordPath, lines({QByteArray("Zimmer 12 frei\r")}), false, err), webd::kDone);
     EXPECT_TRUE(web::passwordMatches(passwordPath, "Zimmer 12 frei"));
-    EXPECT_EQ(web::setPasswordCommand(passwordPath, lines({QByteArray("neu"), QByteArray("neu")}), true, err),
-              web::kDone);
+    EXPECT_EQ(webd::setPasswordCommand(passwordPath, lines({QByteArray("neu"), QByteArray("neu")}), true, err),
+              webd::kDone);
     EXPECT_TRUE(web::passwordMatches(passwordPath, "neu"));
     EXPECT_FALSE(web::passwordMatches(passwordPath, "Zimmer 12 frei"));
     EXPECT_TRUE(messages.contains(QLatin1String("systemctl --user restart vorfjp-web")));
@@ -252,18 +252,18 @@ TEST_F(CredentialsTest, NewTokenPrintsTheTokenAloneAndSaysHowToUseIt)
     QString messages;
     QTextStream out(&printed);
     QTextStream err(&messages);
-    EXPECT_EQ(web::newTokenCommand(tokensPath, QStringLiteral("cron"), out, err), web::kDone);
+    EXPECT_EQ(webd::newTokenCommand(tokensPath, QStringLiteral("cron"), out, err), webd::kDone);
     const QByteArray token = printed.toLatin1().chopped(1);
     EXPECT_EQ(printed.count(u'\n'), 1);
     EXPECT_TRUE(web::tokenMatches(tokensPath, token));
     EXPECT_TRUE(messages.contains(QLatin1String("Authorization: Bearer")));
 
     printed.clear();
-    EXPECT_EQ(web::newTokenCommand(tokensPath, QStringLiteral("no good"), out, err), web::kUsage);
+    EXPECT_EQ(webd::newTokenCommand(tokensPath, QStringLiteral("no good"), out, err), webd::kUsage);
     QFile blocker(dir.filePath(QStringLiteral("blocker")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    EXPECT_EQ(web::newTokenCommand(dir.filePath(QStringLiteral("blocker/web-tokens")), QStringLiteral("cron"), out, err),
-              web::kCannotCreate);
+    EXPECT_EQ(webd::newTokenCommand(dir.filePath(QStringLiteral("blocker/web-tokens")), QStringLiteral("cron"), out, err),
+              webd::kCannotCreate);
     EXPECT_TRUE(printed.isEmpty());
 }
 

@@ -1,11 +1,11 @@
 // The schedule endpoints through the whole HTTP service over 127.0.0.1, on a content file of
 // the test's own: what is stored and what is refused, the plan in force at a moment and over
 // days, and the history of edits with who made them.
-#include "board_double.h"
+#include "support/board_double.h"
 #include "web/credentials.h"
-#include "web/schedule_service.h"
-#include "web/web_service.h"
 #include "web_clients.h"
+#include "webd/schedule_service.h"
+#include "webd/web_service.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -50,10 +50,10 @@ TEST(ScheduleApi, StoresChecksAndResolvesTheScheduleBesideTheContentFile)
 
     BoardDouble board;
     const NoPage page;
-    web::WebServiceSettings settings;
+    webd::WebServiceSettings settings;
     settings.api.credentials = files;
-    web::WebService service(board, page, settings);
-    web::ScheduleService schedules({content, [] { return QDateTime(QDate(2026, 12, 9), QTime(18, 0), Qt::UTC); }, {}, {}});
+    webd::WebService service(board, page, settings);
+    webd::ScheduleService schedules({content, [] { return QDateTime(QDate(2026, 12, 9), QTime(18, 0), Qt::UTC); }, {}, {}});
     service.setScheduleService(&schedules);
     ASSERT_EQ(service.listen({QHostAddress(QHostAddress::LocalHost), 0, false}, {}), std::nullopt);
     const quint16 port = service.port();

@@ -1,15 +1,15 @@
 // The service's runner putting a weekday and a weekend plan in force on the virtual board, on a
 // clock of the test's own: what goes on the line at a boundary, after a restart, after a clock
 // step, under a change made by hand, and when the board cannot be reached.
-#include "content_file_bytes.h"
+#include "support/content_file_bytes.h"
 #include "support/device_servers.h"
 #include "support/files.h"
 #include "support/hex.h"
 #include "web_clients.h"
 
 #include "schedule/schedule_file.h"
-#include "web/engine_service.h"
-#include "web/schedule_runner.h"
+#include "webd/engine_service.h"
+#include "webd/schedule_runner.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -58,14 +58,14 @@ protected:
             << m_board.errorString().toStdString();
         linePath = m_board.firstLine().value(QStringLiteral("pty")).toString();
         port = linePath;
-        web::EngineServiceSetup setup;
+        webd::EngineServiceSetup setup;
         setup.contentPath = contentPath;
         setup.portChoice = [this] { return port; };
         setup.socketPath = m_dir.filePath(QStringLiteral("no-window"));
         setup.deviceId = 1;
         setup.draw = [](const QString&) { return board::Drawn {std::nullopt, QStringLiteral("no font here")}; };
         setup.clock = [this] { return now; };
-        engine = std::make_unique<web::EngineService>(std::move(setup));
+        engine = std::make_unique<webd::EngineService>(std::move(setup));
         const schedule::StoreResult stored =
             schedule::storeSchedule(contentPath, QJsonDocument::fromJson(kHotel).object());
         ASSERT_EQ(stored.outcome, schedule::StoreOutcome::Stored) << stored.error.toStdString();
@@ -75,7 +75,7 @@ protected:
     void startRunner(const QDateTime& at)
     {
         now = at;
-        runner = std::make_unique<web::ScheduleRunner>(*engine, web::ScheduleRunnerSetup {contentPath, [this] { return now; }});
+        runner = std::make_unique<webd::ScheduleRunner>(*engine, webd::ScheduleRunnerSetup {contentPath, [this] { return now; }});
         runner->start();
         waitUntilSent();
     }
@@ -103,7 +103,7 @@ protected:
     std::vector<QByteArray> framesSinceLastLook()
     {
         int answered = 0;
-        engine->send(QStringLiteral("test"), 5, [&answered](const web::ServiceAnswer& answer) { answered = answer.httpStatus; });
+        engine->send(QStringLiteral("test"), 5, [&answered](const webd::ServiceAnswer& answer) { answered = answer.httpStatus; });
         std::vector<QByteArray> frames;
         for (;;) {
             const QJsonObject seen = m_board.nextObject(webtest::kWaitMs);
@@ -146,8 +146,8 @@ protected:
     QString linePath;
     QString port;
     QDateTime now;
-    std::unique_ptr<web::EngineService> engine;
-    std::unique_ptr<web::ScheduleRunner> runner;
+    std::unique_ptr<webd::EngineService> engine;
+    std::unique_ptr<webd::ScheduleRunner> runner;
 };
 
 TEST_F(RunnerOnABoard, CrossingFridayEveningSendsTheWeekendRoomsOnceAndRecordsIt)

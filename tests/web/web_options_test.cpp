@@ -1,6 +1,6 @@
 // vorfjp-web's command line, the rule that keeps it off the network without a password, and the
 // Host values it answers to.
-#include "web/web_options.h"
+#include "webd/web_options.h"
 
 #include <QCommandLineParser>
 
@@ -8,17 +8,17 @@
 
 namespace {
 
-web::ParsedWebCommandLine parse(const QStringList& arguments)
+webd::ParsedWebCommandLine parse(const QStringList& arguments)
 {
     QCommandLineParser parser;
-    return web::parseWebCommandLine(parser, QStringList{QStringLiteral("vorfjp-web")} + arguments);
+    return webd::parseWebCommandLine(parser, QStringList{QStringLiteral("vorfjp-web")} + arguments);
 }
 
 TEST(WebOptionsTest, WithoutOptionsItServesOnLoopbackAsVorfjpSendWouldSend)
 {
-    const web::ParsedWebCommandLine parsed = parse({});
+    const webd::ParsedWebCommandLine parsed = parse({});
     ASSERT_TRUE(parsed.options) << parsed.error.toStdString();
-    const web::WebOptions& options = *parsed.options;
+    const webd::WebOptions& options = *parsed.options;
     EXPECT_EQ(options.listen.address, QHostAddress(QStringLiteral("127.0.0.1")));
     EXPECT_EQ(options.listen.port, 8417);
     EXPECT_EQ(options.port, std::nullopt);
@@ -31,7 +31,7 @@ TEST(WebOptionsTest, WithoutOptionsItServesOnLoopbackAsVorfjpSendWouldSend)
 
 TEST(WebOptionsTest, ReadsEveryOption)
 {
-    const web::ParsedWebCommandLine parsed =
+    const webd::ParsedWebCommandLine parsed =
         parse({"--listen", "[::1]:9000", "--port", "rfc2217://lobby-pc:7000", "--device", "0012", "--content",
                "/srv/VorFjp.ini", "--allow-host", "Board.LAN", "--allow-host", "proxy.lan:443"});
     ASSERT_TRUE(parsed.options) << parsed.error.toStdString();
@@ -42,7 +42,7 @@ TEST(WebOptionsTest, ReadsEveryOption)
     EXPECT_EQ(parsed.options->contentFile, QStringLiteral("/srv/VorFjp.ini"));
     EXPECT_EQ(parsed.options->allowHosts, (QStringList{"board.lan", "proxy.lan:443"}));
 
-    const web::ParsedWebCommandLine tls =
+    const webd::ParsedWebCommandLine tls =
         parse({"--tls-cert", "/etc/board.crt", "--tls-key", "/etc/board.key", "--trust-proxy", "192.168.1.1"});
     ASSERT_TRUE(tls.options) << tls.error.toStdString();
     EXPECT_EQ(tls.options->tlsCertificate, QStringLiteral("/etc/board.crt"));
@@ -87,7 +87,7 @@ TEST(WebOptionsTest, ListenTakesAnAddressOrLocalhostWithAPort)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
-        const std::optional<web::ListenAddress> listen = web::parseListenAddress(QString::fromUtf8(row.text));
+        const std::optional<webd::ListenAddress> listen = webd::parseListenAddress(QString::fromUtf8(row.text));
         ASSERT_EQ(listen.has_value(), row.address != nullptr);
         if (listen) {
             EXPECT_EQ(listen->address, QHostAddress(QString::fromUtf8(row.address)));
@@ -115,7 +115,7 @@ TEST(WebOptionsTest, RefusesWhatItCannotUse)
     };
     for (const QStringList& arguments : refused) {
         SCOPED_TRACE(arguments.join(u' ').toStdString());
-        const web::ParsedWebCommandLine parsed = parse(arguments);
+        const webd::ParsedWebCommandLine parsed = parse(arguments);
         EXPECT_FALSE(parsed.options);
         EXPECT_FALSE(parsed.error.isEmpty());
     }
@@ -125,22 +125,22 @@ TEST(WebOptionsTest, OnlyLoopbackListensWithoutAPassword)
 {
     for (const char* text : {"127.0.0.1:8417", "127.0.0.5:8417", "[::1]:8417", "localhost:8417"}) {
         SCOPED_TRACE(text);
-        EXPECT_EQ(web::listenRefusal(*web::parseListenAddress(QString::fromUtf8(text)), false), std::nullopt);
+        EXPECT_EQ(webd::listenRefusal(*webd::parseListenAddress(QString::fromUtf8(text)), false), std::nullopt);
     }
     for (const char* text : {"0.0.0.0:8417", "192.168.1.20:8417", "[::]:8417", "[2001:db8::1]:80"}) {
         SCOPED_TRACE(text);
-        const web::ListenAddress listen = *web::parseListenAddress(QString::fromUtf8(text));
-        const std::optional<QString> refusal = web::listenRefusal(listen, false);
+        const webd::ListenAddress listen = *webd::parseListenAddress(QString::fromUtf8(text));
+        const std::optional<QString> refusal = webd::listenRefusal(listen, false);
         ASSERT_TRUE(refusal);
         EXPECT_TRUE(refusal->contains(QLatin1String("vorfjp-web --set-password"))) << refusal->toStdString();
-        EXPECT_EQ(web::listenRefusal(listen, true), std::nullopt);
+        EXPECT_EQ(webd::listenRefusal(listen, true), std::nullopt);
     }
 }
 
 // Beyond this computer the service speaks HTTPS unless told otherwise; on it, plain HTTP.
 TEST(WebOptionsTest, ANetworkAddressIsServedOverHttpsUnlessPlainHttpIsAsked)
 {
-    using web::Transport;
+    using webd::Transport;
     const struct {
         QStringList arguments;
         Transport transport;
@@ -155,16 +155,16 @@ TEST(WebOptionsTest, ANetworkAddressIsServedOverHttpsUnlessPlainHttpIsAsked)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments.join(u' ').toStdString());
-        const web::ParsedWebCommandLine parsed = parse(row.arguments);
+        const webd::ParsedWebCommandLine parsed = parse(row.arguments);
         ASSERT_TRUE(parsed.options) << parsed.error.toStdString();
-        EXPECT_EQ(web::transportOf(*parsed.options), row.transport);
+        EXPECT_EQ(webd::transportOf(*parsed.options), row.transport);
     }
 }
 
 TEST(WebOptionsTest, AnswersToItsOwnAddressLocalhostAndTheAllowedNames)
 {
     const auto hosts = [](const char* listen, quint16 port, const QStringList& allowed = {}) {
-        return web::acceptedHosts(*web::parseListenAddress(QString::fromUtf8(listen)), port, allowed);
+        return webd::acceptedHosts(*webd::parseListenAddress(QString::fromUtf8(listen)), port, allowed);
     };
     EXPECT_EQ(hosts("127.0.0.1:0", 40123), (QStringList{"127.0.0.1:40123", "localhost:40123"}));
     EXPECT_EQ(hosts("localhost:8417", 8417), (QStringList{"127.0.0.1:8417", "localhost:8417"}));
@@ -180,10 +180,10 @@ TEST(WebOptionsTest, AnswersToItsOwnAddressLocalhostAndTheAllowedNames)
 TEST(WebOptionsTest, ReadsTheBrokerOptionsAndKeepsThePasswordOffTheCommandLine)
 {
     EXPECT_FALSE(parse({}).options->mqtt) << "without --mqtt, no broker";
-    const web::ParsedWebCommandLine parsed = parse({"--mqtt", "mqtts://hotel@broker.lan", "--mqtt-name", "Lobby",
+    const webd::ParsedWebCommandLine parsed = parse({"--mqtt", "mqtts://hotel@broker.lan", "--mqtt-name", "Lobby",
                                                    "--mqtt-base", "group/east/lobby", "--mqtt-ca", "/etc/ca.pem"});
     ASSERT_TRUE(parsed.options && parsed.options->mqtt) << parsed.error.toStdString();
-    const web::MqttOptions& mqtt = *parsed.options->mqtt;
+    const webd::MqttOptions& mqtt = *parsed.options->mqtt;
     EXPECT_EQ(mqtt.broker, (mqtt::BrokerAddress {QStringLiteral("broker.lan"), 8883, true, QStringLiteral("hotel")}));
     EXPECT_EQ(mqtt.name, QStringLiteral("Lobby"));
     EXPECT_EQ(mqtt.base, QStringLiteral("group/east/lobby"));
@@ -205,7 +205,7 @@ TEST(WebOptionsTest, ReadsTheBrokerOptionsAndKeepsThePasswordOffTheCommandLine)
     };
     for (const QStringList& arguments : refused) {
         SCOPED_TRACE(arguments.join(u' ').toStdString());
-        const web::ParsedWebCommandLine refusal = parse(arguments);
+        const webd::ParsedWebCommandLine refusal = parse(arguments);
         EXPECT_FALSE(refusal.options);
         EXPECT_FALSE(refusal.error.isEmpty());
         EXPECT_FALSE(refusal.error.contains(QLatin1String("secret")));

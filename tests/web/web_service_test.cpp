@@ -1,11 +1,11 @@
 // The whole HTTP service as vorfjp-web runs it (WebService), over real HTTP on 127.0.0.1 with
 // curl, in front of a board side that records what it is asked: the order of the checks, the
 // endpoints, the page, and credentials. No refused request may reach the board side.
-#include "board_double.h"
+#include "support/board_double.h"
 #include "web/credentials.h"
 #include "web/tls_certificate.h"
-#include "web/web_service.h"
 #include "web_clients.h"
+#include "webd/web_service.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -42,21 +42,21 @@ constexpr QByteArrayView kPassword = "Zimmer 12 frei";
 
 class WebServiceTest : public ::testing::Test {
 protected:
-    void start(bool withPassword, const std::function<void(web::WebServiceSettings&)>& adjust = {},
+    void start(bool withPassword, const std::function<void(webd::WebServiceSettings&)>& adjust = {},
                const std::optional<web::TlsCredentials>& tls = std::nullopt)
     {
         ASSERT_TRUE(config.isValid());
         if (withPassword) {
             ASSERT_EQ(web::storePassword(files.password, kPassword, web::PasswordCost::Minimal), std::nullopt);
         }
-        web::WebServiceSettings settings;
+        webd::WebServiceSettings settings;
         settings.api.credentials = files;
         settings.api.clock = [this] { return now; };
         settings.api.login.firstDelay = 1ms;
         settings.api.login.maxDelay = 4ms;
         if (adjust)
             adjust(settings);
-        service = std::make_unique<web::WebService>(board, page, settings);
+        service = std::make_unique<webd::WebService>(board, page, settings);
         ASSERT_EQ(service->listen({QHostAddress(QHostAddress::LocalHost), 0, false}, {QStringLiteral("board.lan")}, tls),
                   std::nullopt);
         port = service->port();
@@ -71,7 +71,7 @@ protected:
     qint64 now = 1'000'000;
     BoardDouble board;
     TestPage page;
-    std::unique_ptr<web::WebService> service;
+    std::unique_ptr<webd::WebService> service;
     quint16 port = 0;
     QString host;
 };
@@ -345,7 +345,7 @@ TEST_F(WebServiceTest, PasswordChecksHoldUpNoOtherRequestAndAreBounded)
 {
     QSemaphore release;
     std::atomic<int> checking {0};
-    start(true, [&](web::WebServiceSettings& settings) {
+    start(true, [&](webd::WebServiceSettings& settings) {
         settings.api.login.maxChecks = 3;
         settings.api.passwordCheck = [&](const QString& path, QByteArrayView password) {
             ++checking;
@@ -381,7 +381,7 @@ TEST_F(WebServiceTest, PasswordChecksHoldUpNoOtherRequestAndAreBounded)
 // peer the header is the client's own claim and counts for nothing.
 TEST_F(WebServiceTest, OnlyATrustedProxyNamesTheClient)
 {
-    start(true, [](web::WebServiceSettings& settings) { settings.trustedProxy = QHostAddress(QStringLiteral("127.0.0.1")); });
+    start(true, [](webd::WebServiceSettings& settings) { settings.trustedProxy = QHostAddress(QStringLiteral("127.0.0.1")); });
     const auto login = [&](QByteArrayView password, const char* forwarded, const char* from = "127.0.0.1") {
         return curl(port, QStringLiteral("/api/login"),
                     loginRequest(password)
@@ -423,9 +423,9 @@ TEST_F(WebServiceTest, OverHttpsTheCookieIsSecure)
 TEST_F(WebServiceTest, ListeningBeyondThisComputerNeedsAPassword)
 {
     ASSERT_TRUE(config.isValid());
-    web::WebServiceSettings settings;
+    webd::WebServiceSettings settings;
     settings.api.credentials = files;
-    web::WebService open(board, page, settings);
+    webd::WebService open(board, page, settings);
     const std::optional<QString> refused = open.listen({QHostAddress(QHostAddress::AnyIPv4), 0, false}, {});
     ASSERT_TRUE(refused);
     EXPECT_TRUE(refused->contains(QLatin1String("vorfjp-web --set-password"))) << refused->toStdString();

@@ -4,7 +4,7 @@
 // checks the bytes that reached the line.
 //   window_send_probe CONTENT_FILE PORT_CHOICE
 #include "app/main_form.h"
-#include "app/message_box_watcher.h"
+#include "support/message_box_watcher.h"
 
 #include <QApplication>
 #include <QComboBox>
