@@ -3,8 +3,8 @@
 # own is mapped to a pseudo-terminal whose far end is the board. For each send command the bytes
 # the board took must be exactly those that the Linux vorfjp-send prints for the same content
 # (same engine, same frames), for the window's 发送房价 (window_send_probe) and for a send through
-# vorfjp-web.exe asked by Linux's curl; then the connection test, a port that is missing and one
-# that vanishes while vorfjp-send waits on it.
+# vorfjp-web.exe asked by Linux's curl; the clock is checked against this computer's time. Then the
+# connection test, a port that is missing and one that vanishes while vorfjp-send waits on it.
 #
 #   e2e.sh WINE_RUN LIBRARIES SEND_EXE LINUX_SEND LINUX_BOARDSIM CONTENT WINDOW_PROBE_EXE WEB_EXE
 set -euo pipefail
@@ -85,6 +85,17 @@ where the Linux program sends
 $expected"
   echo "ok: $command, $(wc -l <<<"$expected") frame(s), the same bytes as on Linux"
 done
+
+# The clock: the board is set to this computer's time (Wine's clock and zone are the system's).
+wine_send --port 9 --content "$content_win" time >"$work/send.out" 2>&1 \
+  || fail "vorfjp-send.exe time: $(cat "$work/send.out")"
+IFS= read -r -t 60 -u "${BOARD[0]}" line || fail "the board reported no clock frame"
+set_to="$(sed -n 's/.*"datetime":"\([^"]*\)".*/\1/p' <<<"$line")"
+taken_at="$(sed -n 's/.*"time":"\([^".]*\).*/\1/p' <<<"$line")"
+[ -n "$set_to" ] && [ -n "$taken_at" ] || fail "time: the board took no clock frame: $line"
+drift=$(($(date -d "$taken_at" +%s) - $(date -d "$set_to" +%s)))
+[ "${drift#-}" -le 10 ] || fail "time: the board was set to $set_to when it was $taken_at"
+echo "ok: time, the board's clock set to $set_to"
 
 cp "$content" "$work/window.ini"
 "$wine_run" --in "$prefix" "$libraries" "$window_probe" "$(winepath -w "$work/window.ini" 2>/dev/null)" 9 \
