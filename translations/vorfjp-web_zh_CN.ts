@@ -4,35 +4,32 @@
 <context>
     <name>WebText</name>
     <message>
-        <location filename="../src/webd/credential_commands.cpp" line="24"/>
+        <location filename="../src/webd/credential_commands.cpp" line="41"/>
         <source>New password: </source>
         <translation>新密码：</translation>
     </message>
     <message>
-        <location filename="../src/webd/credential_commands.cpp" line="28"/>
-        <location filename="../src/webd/mqtt_service.cpp" line="75"/>
+        <location filename="../src/webd/credential_commands.cpp" line="29"/>
         <source>No password given; type it on one line, or pipe it in.</source>
         <translation>没有给出密码；请在一行内输入，或通过管道传入。</translation>
     </message>
     <message>
-        <location filename="../src/webd/credential_commands.cpp" line="31"/>
-        <location filename="../src/webd/mqtt_service.cpp" line="78"/>
+        <location filename="../src/webd/credential_commands.cpp" line="32"/>
         <source>The same again: </source>
         <translation>再输入一次：</translation>
     </message>
     <message>
-        <location filename="../src/webd/credential_commands.cpp" line="32"/>
-        <location filename="../src/webd/mqtt_service.cpp" line="79"/>
+        <location filename="../src/webd/credential_commands.cpp" line="33"/>
         <source>The two passwords differ; nothing was stored.</source>
         <translation>两次输入的密码不同；没有保存任何内容。</translation>
     </message>
     <message>
-        <location filename="../src/webd/credential_commands.cpp" line="39"/>
+        <location filename="../src/webd/credential_commands.cpp" line="48"/>
         <source>Password stored in %1. A running service takes it at once and ends the sessions of the old one; a service started without a password needs a restart: systemctl --user restart vorfjp-web</source>
         <translation>密码已保存在 %1。正在运行的服务立即使用新密码，并结束旧密码的所有会话；启动时没有密码的服务须重新启动：systemctl --user restart vorfjp-web</translation>
     </message>
     <message>
-        <location filename="../src/webd/credential_commands.cpp" line="55"/>
+        <location filename="../src/webd/credential_commands.cpp" line="64"/>
         <source>Token &quot;%1&quot; stored in %2 (only its hash). Scripts send it as the header &quot;Authorization: Bearer TOKEN&quot;; it is shown only this once.</source>
         <translation>令牌“%1”已保存在 %2（只保存其散列值）。脚本以请求头“Authorization: Bearer 令牌”发送它；令牌只显示这一次。</translation>
     </message>
@@ -299,22 +296,22 @@
         <translation>代理的密码：</translation>
     </message>
     <message>
-        <location filename="../src/webd/mqtt_service.cpp" line="86"/>
+        <location filename="../src/webd/mqtt_service.cpp" line="78"/>
         <source>The broker&apos;s password is stored in %1, readable by you alone. Restart the service for it to take effect: systemctl --user restart vorfjp-web</source>
         <translation>代理的密码已保存在 %1，只有您能读取。重启服务后生效：systemctl --user restart vorfjp-web</translation>
     </message>
     <message>
-        <location filename="../src/webd/mqtt_service.cpp" line="111"/>
+        <location filename="../src/webd/mqtt_service.cpp" line="103"/>
         <source>MQTT: connected to %1; the board&apos;s topics are under %2/.</source>
         <translation>MQTT：已连接 %1；显示屏的主题在 %2/ 下。</translation>
     </message>
     <message>
-        <location filename="../src/webd/mqtt_service.cpp" line="117"/>
+        <location filename="../src/webd/mqtt_service.cpp" line="109"/>
         <source>MQTT %1: %2</source>
         <translation>MQTT %1：%2</translation>
     </message>
     <message>
-        <location filename="../src/webd/mqtt_service.cpp" line="121"/>
+        <location filename="../src/webd/mqtt_service.cpp" line="113"/>
         <source>MQTT: no password is stored for %1; store one with: vorfjp-web --set-mqtt-password</source>
         <translation>MQTT：没有为 %1 保存密码；请用 vorfjp-web --set-mqtt-password 保存。</translation>
     </message>

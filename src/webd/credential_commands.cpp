@@ -19,19 +19,28 @@ web::CredentialFiles defaultCredentialFiles()
             folder + QStringLiteral("/web-tls.crt"), folder + QStringLiteral("/web-tls.key")};
 }
 
+std::optional<QByteArray> readNewSecret(const QString& prompt, const LineReader& readLine, bool askTwice,
+                                        QTextStream& err)
+{
+    std::optional<QByteArray> secret = readLine(prompt);
+    if (secret && secret->endsWith('\r'))
+        secret->chop(1);
+    if (!secret || secret->isEmpty()) {
+        err << "vorfjp-web: " << WebText::tr("No password given; type it on one line, or pipe it in.") << Qt::endl;
+        return std::nullopt;
+    }
+    if (askTwice && readLine(WebText::tr("The same again: ")) != secret) {
+        err << "vorfjp-web: " << WebText::tr("The two passwords differ; nothing was stored.") << Qt::endl;
+        return std::nullopt;
+    }
+    return secret;
+}
+
 int setPasswordCommand(const QString& path, const LineReader& readLine, bool askTwice, QTextStream& err)
 {
-    std::optional<QByteArray> password = readLine(WebText::tr("New password: "));
-    if (password && password->endsWith('\r'))
-        password->chop(1);
-    if (!password || password->isEmpty()) {
-        err << "vorfjp-web: " << WebText::tr("No password given; type it on one line, or pipe it in.") << Qt::endl;
+    const std::optional<QByteArray> password = readNewSecret(WebText::tr("New password: "), readLine, askTwice, err);
+    if (!password)
         return kDataError;
-    }
-    if (askTwice && readLine(WebText::tr("The same again: ")) != password) {
-        err << "vorfjp-web: " << WebText::tr("The two passwords differ; nothing was stored.") << Qt::endl;
-        return kDataError;
-    }
     if (const std::optional<QString> error = web::storePassword(path, *password)) {
         err << "vorfjp-web: " << *error << Qt::endl;
         return kCannotCreate;

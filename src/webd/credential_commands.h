@@ -20,6 +20,12 @@ web::CredentialFiles defaultCredentialFiles();
 // nothing at the end of the input.
 using LineReader = std::function<std::optional<QByteArray>(const QString& prompt)>;
 
+// A new secret, read with prompt (at a terminal twice, and both must agree), without its line end.
+// Nothing, with the reason on err, when none or an empty one was given or the two differ: the
+// command then ends with kDataError.
+std::optional<QByteArray> readNewSecret(const QString& prompt, const LineReader& readLine, bool askTwice,
+                                        QTextStream& err);
+
 // --set-password: reads the password (on a terminal twice, and both must agree) and stores its
 // hash at path. Messages go to err; the exit status (ExitStatus): kDone, kDataError for no,
 // an empty or a mistyped password, kCannotCreate when the file cannot be written.

@@ -65,20 +65,12 @@ QString mqttPasswordFile()
     return QFileInfo(defaultCredentialFiles().password).absolutePath() + QStringLiteral("/mqtt-password");
 }
 
-int setMqttPasswordCommand(const QString& path, const std::function<std::optional<QByteArray>(const QString&)>& readLine,
-                           bool askTwice, QTextStream& err)
+int setMqttPasswordCommand(const QString& path, const LineReader& readLine, bool askTwice, QTextStream& err)
 {
-    std::optional<QByteArray> password = readLine(WebText::tr("The broker's password: "));
-    if (password && password->endsWith('\r'))
-        password->chop(1);
-    if (!password || password->isEmpty()) {
-        err << "vorfjp-web: " << WebText::tr("No password given; type it on one line, or pipe it in.") << Qt::endl;
+    const std::optional<QByteArray> password =
+        readNewSecret(WebText::tr("The broker's password: "), readLine, askTwice, err);
+    if (!password)
         return kDataError;
-    }
-    if (askTwice && readLine(WebText::tr("The same again: ")) != password) {
-        err << "vorfjp-web: " << WebText::tr("The two passwords differ; nothing was stored.") << Qt::endl;
-        return kDataError;
-    }
     if (const std::optional<QString> error = web::writePrivateFile(path, *password + '\n')) {
         err << "vorfjp-web: " << *error << Qt::endl;
         return kCannotCreate;

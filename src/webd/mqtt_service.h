@@ -3,6 +3,7 @@
 // /api/status and the terminal.
 #include "mqtt/broker_link.h"
 #include "webd/board_mqtt.h"
+#include "webd/credential_commands.h"
 #include "webd/web_options.h"
 
 #include <QTextStream>
@@ -15,8 +16,7 @@ QString mqttPasswordFile();
 
 // --set-mqtt-password: reads one line (on a terminal twice, and both must agree) and stores it
 // at path. Exit status as setPasswordCommand()'s.
-int setMqttPasswordCommand(const QString& path, const std::function<std::optional<QByteArray>(const QString&)>& readLine,
-                           bool askTwice, QTextStream& err);
+int setMqttPasswordCommand(const QString& path, const LineReader& readLine, bool askTwice, QTextStream& err);
 
 class MqttService : public QObject {
     Q_OBJECT
